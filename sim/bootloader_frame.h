@@ -1,0 +1,26 @@
+#pragma once
+// Reading the lines a host sends to the attached bootloader: the command character, the
+// payload, ".", and four hexadecimal digits of the sum of every character before them
+// (the "." included) modulo 0xFFFF.
+
+#include <cstdint>
+#include <optional>
+#include <string_view>
+#include <vector>
+
+inline constexpr size_t kMaxFramePayload = 512;
+
+enum class FrameStatus { Ok, Malformed, BadChecksum };
+
+struct BootFrame {
+  char command = 0;
+  std::string_view payload;  // points into the line
+};
+
+// line is without its "\r".
+FrameStatus ReadBootFrame(std::string_view line, BootFrame* frame);
+
+// 1 to 8 hexadecimal digits (either case) as a number.
+std::optional<uint32_t> HexNumber(std::string_view digits);
+// Pairs of hexadecimal digits as bytes; nullopt for an odd count or a non-digit.
+std::optional<std::vector<uint8_t>> HexBytes(std::string_view text);
