@@ -14,6 +14,8 @@ constexpr size_t kMaxLine = 1 + kMaxFramePayload + 1 + 4;
 constexpr uint32_t kSegmentEraseMs = 16;
 constexpr uint32_t kProgramUsPerByte = 50;
 constexpr uint32_t kInterpreterBaud = 9600;
+// Long enough for the interpreter's "\rOK\r" to leave at 9600 baud before the rate changes.
+constexpr uint32_t kBaudSwitchMs = 20;
 
 const std::string kAck = "+\r";
 const std::string kRefused = "-\r";
@@ -39,7 +41,10 @@ QuilBootloader::QuilBootloader(const SimOptions& options)
 }
 
 void QuilBootloader::Enter(SimDevice&, SimLink& link, bool attached) {
-  link.SetDeviceBaud(layout_.bootBaud);
+  if (link.DeviceBaud() != layout_.bootBaud) {
+    baudPending_ = true;
+    link.WakeAfter(kBaudSwitchMs);
+  }
   line_.clear();
   lineTooLong_ = false;
   lineStart_ = true;
@@ -48,6 +53,12 @@ void QuilBootloader::Enter(SimDevice&, SimLink& link, bool attached) {
   } else {
     state_ = State::Waiting;
   }
+}
+
+void QuilBootloader::OnTick(SimDevice&, SimLink& link) {
+  if (!baudPending_) return;
+  baudPending_ = false;
+  link.SetDeviceBaud(layout_.bootBaud);
 }
 
 void QuilBootloader::Attach() {
@@ -208,6 +219,7 @@ bool QuilBootloader::OnHostClose(SimDevice& dev, SimLink& link) {
   dev.code = code.code;
   dev.version = code.version;
   dev.codeGood = code.good;
+  baudPending_ = false;
   link.SetDeviceBaud(kInterpreterBaud);
   return true;
 }

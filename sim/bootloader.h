@@ -30,6 +30,7 @@ class QuilBootloader : public SimBootloader {
   void Enter(SimDevice& dev, SimLink& link, bool attached) override;
   void OnBytes(std::string_view bytes, SimDevice& dev, SimLink& link) override;
   bool OnHostClose(SimDevice& dev, SimLink& link) override;
+  void OnTick(SimDevice& dev, SimLink& link) override;
 
   const FlashLayout& layout() const { return layout_; }
   const FlashMemory& flash() const { return flash_; }
@@ -56,6 +57,7 @@ class QuilBootloader : public SimBootloader {
   bool realtime_ = false;
 
   State state_ = State::Waiting;
+  bool baudPending_ = false;  // the UART moves to the boot rate once the interpreter's "OK" is out
   bool lineStart_ = true;     // waiting: the next character starts a line
   std::string line_;          // attached: the line so far, without its "\r"
   bool lineTooLong_ = false;
