@@ -6,6 +6,7 @@
 #include <array>
 #include <cstdint>
 #include <cstring>
+#include <string>
 #include <string_view>
 
 #include "link/logger_types.h"
@@ -105,6 +106,11 @@ void SetText(FixedText<N>& field, std::string_view text) {
 template <size_t N>
 std::string_view TextOf(const FixedText<N>& field) {
   return std::string_view(field.data(), strnlen(field.data(), N));
+}
+
+template <size_t N>
+std::string TextString(const FixedText<N>& field) {
+  return std::string(TextOf(field));
 }
 
 // -1 when the trait is not valid (bit 14 clear); 1 when a radio (bit 0) or a cellular
