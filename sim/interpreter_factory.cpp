@@ -1,10 +1,13 @@
 #include <memory>
 
+#include "bsl/device_types.h"
 #include "sim/basic_interpreter.h"
+#include "sim/instrument_interpreter.h"
 #include "sim/sim_device.h"
 
 // Each device family adds its interpreter here.
 std::unique_ptr<SimInterpreter> MakeInterpreter(const SimOptions& options) {
-  (void)options;
+  if (const InstrumentModel* m = FindInstrumentModel(DeviceTypeFromCode(options.type.c_str())))
+    return std::make_unique<InstrumentInterpreter>(options, *m);
   return std::make_unique<BasicInterpreter>();
 }

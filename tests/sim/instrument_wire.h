@@ -1,0 +1,143 @@
+#pragma once
+// A test's own end of a simulated instrument's pseudo-terminal: raw bytes out, the answer back
+// up to the interpreter's prompt or the SDI-12 line end. It knows nothing of the host layers.
+
+#include <fcntl.h>
+#include <poll.h>
+#include <termios.h>
+#include <unistd.h>
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <memory>
+#include <string>
+#include <string_view>
+#include <thread>
+#include <vector>
+
+#include "tests/support/sim_fixture.h"
+
+namespace instrument_wire {
+
+// Bounds a wait for an answer that should come; never a measure of speed.
+inline constexpr int kAnswerMs = 3000;
+// How long an answer that should not come is waited for.
+inline constexpr int kSilenceMs = 250;
+
+class Wire {
+ public:
+  explicit Wire(std::string path) : path_(std::move(path)) {}
+  ~Wire() { Close(); }
+  Wire(const Wire&) = delete;
+  Wire& operator=(const Wire&) = delete;
+
+  bool Open() {
+    fd_ = open(path_.c_str(), O_RDWR | O_NOCTTY | O_CLOEXEC);
+    if (fd_ < 0) return false;
+    termios t{};
+    if (tcgetattr(fd_, &t) != 0) return false;
+    cfmakeraw(&t);
+    t.c_cflag |= CLOCAL | CREAD;
+    cfsetispeed(&t, B9600);
+    cfsetospeed(&t, B9600);
+    return tcsetattr(fd_, TCSANOW, &t) == 0;
+  }
+
+  void Close() {
+    if (fd_ >= 0) close(fd_);
+    fd_ = -1;
+  }
+
+  bool Send(std::string_view bytes) {
+    while (!bytes.empty()) {
+      ssize_t n = write(fd_, bytes.data(), bytes.size());
+      if (n <= 0) return false;
+      bytes.remove_prefix(static_cast<size_t>(n));
+    }
+    return true;
+  }
+
+  // What arrives until the text ends with `end`, or until timeoutMs has passed.
+  std::string ReadUntil(std::string_view end, int timeoutMs = kAnswerMs) {
+    using Clock = std::chrono::steady_clock;
+    std::string got;
+    auto deadline = Clock::now() + std::chrono::milliseconds(timeoutMs);
+    while (!(got.size() >= end.size() && got.compare(got.size() - end.size(), end.size(), end) == 0)) {
+      auto left =
+          std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now()).count();
+      if (left <= 0) break;
+      pollfd p{fd_, POLLIN, 0};
+      if (poll(&p, 1, static_cast<int>(left)) <= 0) break;
+      char buf[512];
+      ssize_t n = read(fd_, buf, sizeof buf);
+      if (n <= 0) break;
+      got.append(buf, static_cast<size_t>(n));
+    }
+    return got;
+  }
+
+  // One interpreter command; the whole answer as it came ("\rOK\r>").
+  std::string Ask(std::string_view command) {
+    Send(std::string(command) + "\r");
+    return ReadUntil("\r>");
+  }
+
+  // The access code typed one character at a time, as the updater types it, then "\n\r".
+  std::string TypeLogin(std::string_view line = "login *4738") {
+    for (char c : line) {
+      Send(std::string_view(&c, 1));
+      std::this_thread::sleep_for(std::chrono::milliseconds(3));
+    }
+    Send("\n\r");
+    return ReadUntil("\r>");
+  }
+
+  // One SDI-12 command through the comm device, after the "|" wake-up unless wake is false;
+  // the sensor's line with its "\r\n", or "" when the sensor stays silent.
+  std::string Sdi(std::string_view command, bool wake = true) {
+    if (wake) {
+      Send("|");
+      std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    }
+    Send(command);
+    return ReadUntil("\r\n");
+  }
+
+  // Nothing arrives within kSilenceMs.
+  std::string Silence() { return ReadUntil("\x01never", kSilenceMs); }
+
+ private:
+  std::string path_;
+  int fd_ = -1;
+};
+
+// "\r" + body + "\r>"
+inline std::string Answer(std::string_view body) { return "\r" + std::string(body) + "\r>"; }
+inline const std::string kPromptAlone = "\r\r>";
+
+// A simulated device of a type, started for one test, with the test's end of its wire open.
+struct Device {
+  std::unique_ptr<PtyServer> server;
+  std::unique_ptr<Wire> wire;
+
+  static Device Start(const std::string& type, const std::string& version = "3.50",
+                      std::vector<std::string> faults = {}) {
+    SimOptions o = MakeTestOptions(type, version);
+    o.faults = std::move(faults);
+    Device d;
+    d.server = StartSim(o);
+    if (!d.server) return d;
+    d.wire = std::make_unique<Wire>(d.server->slavePath());
+    EXPECT_TRUE(d.wire->Open()) << d.server->slavePath();
+    return d;
+  }
+  bool ok() const { return server && wire; }
+  // Closes the port and opens it again: a new session.
+  void Reopen() {
+    wire->Close();
+    EXPECT_TRUE(wire->Open());
+  }
+};
+
+}  // namespace instrument_wire
