@@ -10,6 +10,7 @@
 #include <gtest/gtest.h>
 
 #include <array>
+#include <cctype>
 #include <chrono>
 #include <cstdio>
 #include <string>
@@ -350,6 +351,57 @@ TEST_F(BootloaderWire, ClosingWithoutChangesRestartsTheOldFirmware) {
   EXPECT_EQ(host().Command('g', ""), "+12+\r");
   Reopen();
   EXPECT_EQ(InterpreterAnswer(host(), "get -ver"), "\rTQ 3.50\r>");
+  EXPECT_EQ(InterpreterAnswer(host(), "post"), "\rCode Good!\r>");
+}
+
+// The build's stand-in firmware file, read here with a TI-Text reading of the test's own:
+// "@addr" starts a section, hexadecimal byte pairs follow, "q" ends the file.
+struct TiSection {
+  uint32_t address = 0;
+  std::vector<uint8_t> bytes;
+};
+
+std::vector<TiSection> ReadTiText(const std::string& text) {
+  std::vector<TiSection> sections;
+  size_t i = 0;
+  while (i < text.size()) {
+    char c = text[i];
+    if (c == '@') {
+      size_t end = i + 1;
+      while (end < text.size() && std::isxdigit(static_cast<unsigned char>(text[end]))) ++end;
+      sections.push_back({static_cast<uint32_t>(std::stoul(text.substr(i + 1, end - i - 1), nullptr, 16)), {}});
+      i = end;
+    } else if (c == 'q') {
+      break;
+    } else if (std::isxdigit(static_cast<unsigned char>(c)) && i + 1 < text.size() && !sections.empty()) {
+      sections.back().bytes.push_back(static_cast<uint8_t>(std::stoul(text.substr(i, 2), nullptr, 16)));
+      i += 2;
+    } else {
+      ++i;
+    }
+  }
+  return sections;
+}
+
+TEST_F(BootloaderWire, BuildsStandInFirmwareChecksGood) {
+  std::vector<TiSection> sections = ReadTiText(ReadWholeFile(std::string(QUILBSL_SOURCE_DIR) + "/firmware/MTQ 3-61.txt"));
+  ASSERT_EQ(sections.size(), 2u);
+  ASSERT_EQ(sections[0].address, 0x1100u);
+  ASSERT_EQ(sections[1].address, 0xFFE0u);
+  ASSERT_EQ(sections[1].bytes.size(), 32u);
+  Image image;
+  image.start = sections[0].address;
+  image.bytes = sections[0].bytes;
+  for (size_t i = 0; i < 16; ++i)
+    image.vectors[i] = static_cast<uint16_t>(sections[1].bytes[2 * i] | sections[1].bytes[2 * i + 1] << 8);
+
+  // A device of the standard layout that answers "post" without a login.
+  Start(kStandard);
+  ASSERT_TRUE(BootAndAttach(host(), kStandard));
+  ASSERT_TRUE(EraseAll(host(), kStandard));
+  ASSERT_TRUE(Program(host(), image, false));
+  Reopen();
+  EXPECT_NE(InterpreterAnswer(host(), "get -ver").find("MTQ 3.61"), std::string::npos);
   EXPECT_EQ(InterpreterAnswer(host(), "post"), "\rCode Good!\r>");
 }
 
