@@ -133,10 +133,17 @@ struct Device {
     return d;
   }
   bool ok() const { return server && wire; }
-  // Closes the port and opens it again: a new session.
+  // Closes the port and opens it again: a new session. Bytes that reach the server before it
+  // has seen the close still belong to the old session, so empty lines are sent until one is
+  // answered with the prompt: from then on everything belongs to the new session.
   void Reopen() {
     wire->Close();
-    EXPECT_TRUE(wire->Open());
+    ASSERT_TRUE(wire->Open());
+    for (int i = 0; i < 20; ++i) {
+      wire->Send("\r");
+      if (wire->ReadUntil("\r>", 200) == kPromptAlone) return;
+    }
+    ADD_FAILURE() << "no prompt after reopening the port";
   }
 };
 
