@@ -110,3 +110,6 @@ int32_t QPSaveInfo(Quil_protocol& qp, const char* path);
 // with replacementSn (may be null) as the new serial number. The restoring operation's result,
 // or a negative code.
 int32_t QPRestoreInfo(Quil_protocol& qp, const char* path, const char* replacementSn);
+
+// Device seconds for the "set -sec" clock: local wall-clock seconds since 2000-01-01 00:00.
+int64_t QPDeviceSeconds(int64_t systemSeconds, int32_t zoneOffsetSeconds);

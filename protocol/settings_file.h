@@ -31,6 +31,9 @@ int32_t ReadLoggerInfo(Quil_protocol& qp, std::string_view text);
 int32_t ReadInstInfo(Quil_protocol& qp, std::string_view text);
 int32_t ReadSensorInfo(Quil_protocol& qp, std::string_view text);
 
+// Whether the text holds, at the start of a line, a type line that the reader accepts for type.
+bool HasTypeLine(std::string_view text, DeviceType type);
+
 // Key lookup: a key counts only at the start of a line and directly followed by "=", so a key
 // text inside another line's value is never taken for it. Returns the position just after the
 // double quote that opens the value, or npos when the key or the quote is missing.
