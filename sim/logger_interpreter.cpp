@@ -1,7 +1,9 @@
 #include "sim/logger_interpreter.h"
 
+#include <algorithm>
 #include <cctype>
 
+#include "sim/bootloader.h"
 #include "sim/logger_parse.h"
 
 namespace {
@@ -26,6 +28,15 @@ Words SplitLine(std::string_view line) {
   w.key = rest.substr(0, sp2);
   if (sp2 != std::string_view::npos) w.value = rest.substr(sp2 + 1);
   return w;
+}
+
+// Whether the bootloader left the INFO memory, where a logger keeps its settings, erased.
+bool InfoErased(SimDevice& dev) {
+  auto* boot = dynamic_cast<QuilBootloader*>(dev.bootloader());
+  if (boot == nullptr) return false;
+  const FlashLayout& l = boot->layout();
+  std::span<const uint8_t> info = boot->flash().Read(l.infoStart, InfoEnd(l) - l.infoStart);
+  return !info.empty() && std::all_of(info.begin(), info.end(), [](uint8_t b) { return b == 0xFF; });
 }
 
 bool SameCode(std::string_view a, std::string_view b) {
@@ -226,7 +237,9 @@ void LoggerInterpreter::OnHostClosed(SimLink& link) {
 
 void LoggerInterpreter::OnRestart(SimDevice& dev) {
   OnSessionEnd(dev);
-  settings_ = factory_.settings;
+  // An update erases the INFO memory: the logger starts again with its factory settings.
+  // The serial number and the parts fitted are kept elsewhere and survive.
+  if (InfoErased(dev)) settings_ = factory_.settings;
   ++resets_;
   refusedLine_.clear();
   refusals_ = 0;

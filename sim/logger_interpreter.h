@@ -25,7 +25,7 @@ class LoggerInterpreter : public SimInterpreter {
   void OnLine(const std::string& line, SimDevice& dev, SimLink& link) override;
   bool OnRawBytes(std::string_view bytes, SimDevice& dev, SimLink& link) override;
   void OnSessionEnd(SimDevice& dev) override;
-  // Reprogramming erased the INFO memory: the settings are the factory's again.
+  // After an update that erased the INFO memory the settings are the factory's again.
   void OnRestart(SimDevice& dev) override;
 
   // From the logger's device model: its tick (a rate change due), the host closing the port.
