@@ -61,18 +61,22 @@ void LoggerInterpreter::OldFirmwareLine(const std::string& line, SimDevice& dev,
 
 bool LoggerInterpreter::TermBytes(std::string_view bytes, SimDevice& dev, SimLink& link) {
   std::string air, reply;
-  termModem_.Feed(bytes, link.NowMs(), air, reply);
-  // A module that is not there, or does not answer, stays silent.
-  bool moduleAnswers = hardware_.radio && !options_.HasFault("no-radio");
-  if (!reply.empty() && moduleAnswers) link.Send(reply, timing_.answerMs);
+  // Without a working module the bytes go nowhere, and nothing answers them.
+  if (hardware_.radio && !options_.HasFault("no-radio"))
+    termModem_.Feed(bytes, link.NowMs(), air, reply);
+  else
+    air.assign(bytes);
+  if (!reply.empty()) link.Send(reply, timing_.answerMs);
   // The logger listens for "term" among what goes out over the air.
   for (char c : air) {
     if (c == '\n') continue;
     if (c != '\r') {
-      if (termLine_.size() < 64) termLine_.push_back(c);
+      if (termLine_.size() >= 64) termLine_.erase(0, 1);
+      termLine_.push_back(c);
       continue;
     }
-    if (termLine_ == "term") {
+    // It watches the stream for "term\r", whatever went before it on the line.
+    if (std::string_view(termLine_).ends_with("term")) {
       term_ = false;
       termModem_.Reset();
       dev.Answer(link, "OK", timing_.answerMs);
