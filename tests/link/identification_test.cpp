@@ -78,6 +78,25 @@ TEST_F(Identification, SilenceIsMinus21AfterOneExchange) {
   EXPECT_EQ(VerCommand(link, 1), -21);
 }
 
+TEST_F(Identification, NothingListeningIsMinus20AndClosesThePort) {
+  QSClose(link.port);
+  device.AllowReopen();
+  SolixOptions options;
+  options.serialTries = 1;
+  ASSERT_EQ(DeviceOptions(link, options, 1), 1);
+  device.Script({});
+  SolixConnection c;
+  c.port = device.path();
+  c.kind = kConnSerial;
+  c.baudIndex = 6;
+  EXPECT_EQ(ConnectDevice(link, &c), -20);
+  EXPECT_EQ(link.connection.kind, 0);
+  EXPECT_LT(link.port.portHandle, 0);
+  EXPECT_FALSE(Sent().empty());
+  for (const std::string& sent : Sent()) EXPECT_EQ(sent, "get -ver\r");
+  EXPECT_NE(Log().find("DeviceLogin: nothing is listening over the serial port"), std::string::npos);
+}
+
 class ShowCommand : public LinkOnPty {
  protected:
   void SetUp() override {

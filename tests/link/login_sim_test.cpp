@@ -85,21 +85,36 @@ TEST_F(Login, ConnectionKinds) {
   EXPECT_EQ(ConnectDevice(link, nullptr), -10);
 }
 
-TEST_F(Login, NothingListeningIsMinus20AndClosesThePort) {
-  SimOptions o = MakeTestOptions("KT30", "2.02");
-  o.faults.push_back("silent-sessions=1");
-  ASSERT_TRUE(Start(o));
+TEST_F(Login, KeptOpenPortServesTheNextConnectOnlyForTheSamePort) {
+  ASSERT_TRUE(Start(MakeTestOptions("KT30", "2.02")));
+  auto other = StartSim(MakeTestOptions("KT3B", "2.04"));
+  ASSERT_NE(other, nullptr);
   SolixOptions opt;
-  opt.serialTries = 1;
+  opt.keepPortOpen = 1;
   ASSERT_EQ(DeviceOptions(link, opt, 1), 1);
+
   SolixConnection c = Serial(6);
-  EXPECT_EQ(ConnectDevice(link, &c), -20);
-  EXPECT_EQ(link.connection.kind, 0);
-  EXPECT_LT(link.port.portHandle, 0);
-  EXPECT_NE(Log().find("DeviceLogin: nothing is listening over the serial port"), std::string::npos);
-  // The next session is heard.
-  SolixConnection again = Serial(6);
-  EXPECT_EQ(ConnectDevice(link, &again), 1);
+  ASSERT_EQ(ConnectDevice(link, &c), 1);
+  ASSERT_EQ(DisconnectDevice(link, false), 1);
+  EXPECT_GE(link.port.portHandle, 0);
+  EXPECT_EQ(link.port.baudRate, 9600u);
+  EXPECT_EQ(link.connection.kind, kConnSerial);
+  EXPECT_EQ(link.settings.loggerType, LT_UNKNOWN);  // cleared at the disconnect
+
+  SolixConnection same = Serial(2);
+  ASSERT_EQ(ConnectDevice(link, &same), 1);
+  EXPECT_EQ(Count("QSOpen successfully opened"), 1u);
+
+  // Another port named: the kept port is not the device asked for.
+  DisconnectDevice(link, false);
+  SolixConnection elsewhere = Serial(2);
+  elsewhere.port = other->slavePath();
+  ASSERT_EQ(ConnectDevice(link, &elsewhere), 1);
+  EXPECT_EQ(link.settings.loggerType, LT_KT3B);
+  EXPECT_EQ(Count("QSOpen successfully opened"), 2u);
+  EXPECT_EQ(link.port.portName, other->slavePath());
+  link.options.keepPortOpen = 0;
+  DisconnectDevice(link, false);
 }
 
 TEST_F(Login, EchoingRelayIsReported) {

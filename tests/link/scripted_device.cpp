@@ -5,6 +5,7 @@
 #include <fcntl.h>
 #include <poll.h>
 #include <pty.h>
+#include <sys/ioctl.h>
 #include <termios.h>
 #include <unistd.h>
 
@@ -34,6 +35,10 @@ void ScriptedDevice::Script(std::vector<std::optional<std::string>> answers,
   std::lock_guard<std::mutex> lock(mutex_);
   script_.assign(answers.begin(), answers.end());
   fallback_ = std::move(fallback);
+}
+
+void ScriptedDevice::AllowReopen() {
+  if (slave_ >= 0) ioctl(slave_, TIOCNXCL);
 }
 
 std::vector<std::string> ScriptedDevice::Received() const {

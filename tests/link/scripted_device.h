@@ -26,6 +26,9 @@ class ScriptedDevice {
   // every further command is answered with fallback (silence when nullopt).
   void Script(std::vector<std::optional<std::string>> answers,
               std::optional<std::string> fallback = std::nullopt);
+  // Lets the host open its end again after closing it (the pair stays open meanwhile,
+  // so the exclusive mode the host set would otherwise stay).
+  void AllowReopen();
   // Every command received so far, each with its "\r".
   std::vector<std::string> Received() const;
 
