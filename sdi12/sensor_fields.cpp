@@ -22,8 +22,9 @@ int32_t Ask(QuilSDI12& sdi, const char* command, std::array<char, kSDIAnswerChar
   return r;
 }
 
+// Fields end at the answer's line end; the "\n" after the "\r" may have come in with it.
 std::string_view CutAtReturn(std::string_view text) {
-  size_t cr = text.find('\r');
+  size_t cr = text.find_first_of("\r\n");
   return cr == std::string_view::npos ? text : text.substr(0, cr);
 }
 
