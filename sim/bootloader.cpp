@@ -165,7 +165,7 @@ QuilBootloader::Outcome QuilBootloader::EraseSegment(std::string_view payload) {
 }
 
 QuilBootloader::Outcome QuilBootloader::ProgramBlock(std::string_view payload) {
-  auto data = payload.empty() ? std::nullopt : HexBytes(payload);
+  auto data = payload.empty() ? std::nullopt : WordBytes(payload);
   if (!data || !address_) return {kRefused};
 
   uint32_t block = blocksDone_ + 1;

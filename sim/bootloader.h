@@ -3,7 +3,8 @@
 //
 // Waiting for a host: every "\r" is answered "$", a "P" at the start of a line "#" (attached),
 // anything else is ignored. Attached: a bare "\r" gets "?"; a line starting with "g" gets
-// "+<version>+\r"; the framed commands "@" (address), "W" (program), "X" (erase segment) get
+// "+<version>+\r"; the framed commands "@" (address), "W" (program 16-bit words, each as four
+// hexadecimal digits, low byte at the lower address), "X" (erase segment) get
 // "+\r" or "-\r" (refused, or a frame that fails its checksum), "V" (vector table) a lone "+";
 // any other line gets "?\r".
 //

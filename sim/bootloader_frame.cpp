@@ -22,14 +22,16 @@ std::optional<uint32_t> HexNumber(std::string_view digits) {
   return value;
 }
 
-std::optional<std::vector<uint8_t>> HexBytes(std::string_view text) {
-  if (text.size() % 2 != 0) return std::nullopt;
+std::optional<std::vector<uint8_t>> WordBytes(std::string_view text) {
+  constexpr size_t kDigits = 4;
+  if (text.size() % kDigits != 0) return std::nullopt;
   std::vector<uint8_t> bytes;
   bytes.reserve(text.size() / 2);
-  for (size_t i = 0; i < text.size(); i += 2) {
-    int hi = HexDigit(text[i]), lo = HexDigit(text[i + 1]);
-    if (hi < 0 || lo < 0) return std::nullopt;
-    bytes.push_back(static_cast<uint8_t>(hi << 4 | lo));
+  for (size_t i = 0; i < text.size(); i += kDigits) {
+    auto word = HexNumber(text.substr(i, kDigits));
+    if (!word) return std::nullopt;
+    bytes.push_back(static_cast<uint8_t>(*word & 0xFF));
+    bytes.push_back(static_cast<uint8_t>(*word >> 8));
   }
   return bytes;
 }

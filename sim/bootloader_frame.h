@@ -22,5 +22,7 @@ FrameStatus ReadBootFrame(std::string_view line, BootFrame* frame);
 
 // 1 to 8 hexadecimal digits (either case) as a number.
 std::optional<uint32_t> HexNumber(std::string_view digits);
-// Pairs of hexadecimal digits as bytes; nullopt for an odd count or a non-digit.
-std::optional<std::vector<uint8_t>> HexBytes(std::string_view text);
+// Data of a "W" frame: 16-bit words of four hexadecimal digits each, most significant digit
+// first, turned into the bytes they put in memory (low byte first: "40B2" is B2 40).
+// nullopt when the count is not a multiple of four or a character is not a digit.
+std::optional<std::vector<uint8_t>> WordBytes(std::string_view text);

@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <array>
-#include <cstdio>
 #include <string_view>
 
 namespace {
@@ -33,11 +32,18 @@ bool SameCode(std::string_view a, std::string_view b) {
   });
 }
 
-// "2.49" -> 249; 0 when unreadable.
-unsigned VersionNumber(const std::string& text) {
-  unsigned major = 0, minor = 0;
-  if (std::sscanf(text.c_str(), "%3u.%2u", &major, &minor) != 2) return 0;
-  return major * 100 + minor;
+// "2.49" -> 249, "2.5" -> 250; 0 when unreadable.
+unsigned VersionNumber(std::string_view text) {
+  size_t dot = text.find('.');
+  if (dot == 0 || dot == std::string_view::npos || dot > 3 || text.size() < dot + 2 || text.size() > dot + 3)
+    return 0;
+  unsigned value = 0;
+  for (size_t i = 0; i < text.size(); ++i) {
+    if (i == dot) continue;
+    if (text[i] < '0' || text[i] > '9') return 0;
+    value = value * 10 + static_cast<unsigned>(text[i] - '0');
+  }
+  return text.size() == dot + 2 ? value * 10 : value;
 }
 
 }  // namespace

@@ -66,6 +66,17 @@ TEST(BootFrame, SumCheckIsTakenModulo0xFFFF) {
   EXPECT_EQ(frame.payload.size(), 512u);
 }
 
+TEST(BootFrame, DataWordsPutTheirLowByteFirst) {
+  // The TI-Text bytes B2 40 80 5A travel as the words 40B2 and 5A80.
+  EXPECT_EQ(WordBytes("40B25A80"), (std::vector<uint8_t>{0xB2, 0x40, 0x80, 0x5A}));
+  EXPECT_EQ(WordBytes("ff3f"), (std::vector<uint8_t>{0x3F, 0xFF}));
+  EXPECT_EQ(WordBytes(""), std::vector<uint8_t>{});
+  for (const char* bad : {"40B", "40B25", "40B2 5A8", "4G00"}) {
+    SCOPED_TRACE(bad);
+    EXPECT_FALSE(WordBytes(bad));
+  }
+}
+
 TEST(FlashLayoutTable, SegmentsFollowEachTypesGrid) {
   struct Case {
     const char* type;
@@ -96,7 +107,8 @@ TEST(FlashLayoutTable, SegmentsFollowEachTypesGrid) {
       {"QHM", "1.00", 0x3BE00, 0x3BE00, 0x3C000},
       {"SOLIX-KA", "3.61", 0x8000, 0x8000, 0x8200},
       {"SOLIX-KA", "3.61", 0x1100, 0x1100, 0x1100},
-      {"SOLIX-KA", "2.10", 0x1100, 0x1100, 0x1300},
+      {"SOLIX-KA", "2.49", 0x1100, 0x1100, 0x1300},
+      {"SOLIX-KA", "2.5", 0x1100, 0x1100, 0x1100},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(std::string(c.type) + " @" + std::to_string(c.address));

@@ -172,19 +172,22 @@ Image MakeImage(uint32_t start, const std::string& model, size_t codeLength, siz
   return image;
 }
 
-std::string HexBytes(const uint8_t* p, size_t n) {
+// Bytes as the data of a "W" frame: 16-bit words of four digits, most significant first, the
+// byte at the lower address in the low half ("B2 40" is "40B2"); an odd last byte gets 0xFF.
+std::string WordText(const uint8_t* p, size_t n) {
   std::string text;
-  char pair[3];
-  for (size_t i = 0; i < n; ++i) {
-    std::snprintf(pair, sizeof pair, "%02X", p[i]);
-    text += pair;
+  char word[8];
+  for (size_t i = 0; i < n; i += 2) {
+    unsigned high = i + 1 < n ? p[i + 1] : 0xFF;
+    std::snprintf(word, sizeof word, "%02X%02X", high, p[i]);
+    text += word;
   }
   return text;
 }
 
 std::string Block(const Image& image, size_t index) {
   size_t offset = index * 256;
-  return HexBytes(image.bytes.data() + offset, std::min<size_t>(256, image.bytes.size() - offset));
+  return WordText(image.bytes.data() + offset, std::min<size_t>(256, image.bytes.size() - offset));
 }
 
 size_t BlockCount(const Image& image) { return (image.bytes.size() + 255) / 256; }
@@ -519,7 +522,7 @@ TEST_F(BootloaderWire, EraseAndProgramStayOutOfTheProtectedArea) {
   EXPECT_EQ(host().Command('W', std::string(512, '0')), "-\r");
   ASSERT_EQ(host().Address(0xF900, false), "+\r");
   EXPECT_EQ(host().Command('W', std::string(512, '0')), "+\r");
-  EXPECT_EQ(host().Command('W', "00"), "-\r");  // 0xFA00
+  EXPECT_EQ(host().Command('W', "0000"), "-\r");  // 0xFA00
 }
 
 TEST_F(BootloaderWire, InfoSegmentsHaveTheTypesSize) {
@@ -547,7 +550,7 @@ TEST_F(BootloaderWire, MalformedDataAndVectorsAreRefused) {
   // No address yet since attaching.
   EXPECT_EQ(host().Command('W', "0011"), "-\r");
   ASSERT_EQ(host().Address(0x1100, false), "+\r");
-  for (const char* payload : {"", "001", "00G1"}) {
+  for (const char* payload : {"", "00", "001", "00112", "00G1"}) {
     SCOPED_TRACE(payload);
     EXPECT_EQ(host().Command('W', payload), "-\r");
   }
