@@ -17,36 +17,31 @@ int32_t GetValueString(Quil_protocol& qp, const char* command, uint32_t timeoutM
   const std::string line = Format("%s\r", command).substr(0, kValueAnswer - 1);
   int32_t result = 0;
   int32_t elapsedMs = 0;
+  std::string value;
   bool found = false;
   for (uint32_t attempt = 0; attempt < kValueTries && !found; ++attempt) {
     Exchange ex = QPExchange(qp, line, timeoutMs, kValueAnswer);
     result = ex.result;
     elapsedMs = ex.elapsedMs;
     if (ex.result <= 0) continue;
-    if (ex.Holds("Error")) {
-      result = -30;
-      continue;
+    switch (ValueFromAnswer(ex.answer, maxChars, value)) {
+      case ValueVerdict::Found:
+        found = true;
+        break;
+      case ValueVerdict::LeadingPrompt:
+        result = -30;
+        QP_LOG(qp, kQPLogDone,
+               "GetValueString found a leading prompt character executing command \"%s\" (%d ms)",
+               command, elapsedMs);
+        break;
+      case ValueVerdict::ErrorText:
+      case ValueVerdict::Empty:
+        result = -30;
+        break;
     }
-    std::string_view text = ex.answer;
-    if (!text.empty() && text.front() == '\r') text.remove_prefix(1);
-    if (!text.empty() && text.front() == '\n') text.remove_prefix(1);
-    size_t n = 0;
-    while (n < text.size() && n < maxChars && text[n] != '\r' && text[n] != '\0') ++n;
-    std::memcpy(dest, text.data(), n);
-    dest[n] = '\0';
-    if (n > 0 && dest[0] == '>') {
-      result = -30;
-      QP_LOG(qp, kQPLogDone,
-             "GetValueString found a leading prompt character executing command \"%s\" (%d ms)",
-             command, elapsedMs);
-      continue;
-    }
-    if (n == 0) {
-      result = -30;
-      continue;
-    }
-    found = true;
   }
+  std::memcpy(dest, value.data(), value.size());
+  dest[value.size()] = '\0';
   if (found) {
     QP_LOG(qp, kQPLogDone, "GetValueString found %s \"%s\" (%d ms)", command, dest, elapsedMs);
     return 1;
@@ -66,11 +61,7 @@ int32_t GetValueLong(Quil_protocol& qp, const char* command, uint32_t timeoutMs,
     result = ex.result;
     elapsedMs = ex.elapsedMs;
     if (ex.result <= 0) continue;
-    std::string_view text = ex.answer;
-    size_t cr = text.find('\r');
-    if (cr != std::string_view::npos) text.remove_prefix(cr + 1);
-    if (!text.empty() && text.front() == '\n') text.remove_prefix(1);
-    std::optional<int32_t> number = ReadLeadingNumber(text);
+    std::optional<int32_t> number = LongFromAnswer(ex.answer);
     if (!number) {
       result = -30;
       continue;

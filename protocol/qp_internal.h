@@ -6,6 +6,7 @@
 #include <string>
 #include <string_view>
 
+#include "protocol/answer_values.h"
 #include "protocol/quil_protocol.h"
 
 inline constexpr const char* kQPSource = "Quil_protocol";
@@ -32,9 +33,6 @@ struct Exchange {
 Exchange QPExchange(Quil_protocol& qp, const std::string& command, uint32_t timeoutMs,
                     uint32_t capacity = kQPShortAnswer);
 
-// A signed decimal number at the start of text, after leading white space (as "%d" reads it).
-// nullopt when there are no digits or the number does not fit 32 bits.
-std::optional<int32_t> ReadLeadingNumber(std::string_view text);
 
 // printf into a std::string.
 std::string Format(const char* format, ...) __attribute__((format(printf, 1, 2)));
