@@ -5,10 +5,14 @@ namespace {
 std::string Win9xName(uint32_t major, uint32_t minor) {
   if (major != 4) return "Unknown Win32 ";
   switch (minor) {
-    case 0: return "Windows 95 ";
-    case 10: return "Windows 98 ";
-    case 90: return "Windows ME ";
-    default: return "";
+    case 0:
+      return "Windows 95 ";
+    case 10:
+      return "Windows 98 ";
+    case 90:
+      return "Windows ME ";
+    default:
+      return "";
   }
 }
 
@@ -16,10 +20,14 @@ std::string WinNTName(uint32_t major, uint32_t minor) {
   if (major <= 4) return "Windows NT " + std::to_string(major) + "." + std::to_string(minor) + " ";
   if (major == 5) {
     switch (minor) {
-      case 0: return "Windows 2000 ";
-      case 1: return "Windows XP ";
-      case 2: return "Windows Server 2003 ";
-      default: return "";
+      case 0:
+        return "Windows 2000 ";
+      case 1:
+        return "Windows XP ";
+      case 2:
+        return "Windows Server 2003 ";
+      default:
+        return "";
     }
   }
   if (major == 6) return "Windows Vista ";

@@ -10,12 +10,13 @@ constexpr std::array<FeedbackType, 4> kFeedbackTypes{{
     {"Bug Report", "Please describe the bug or issue below", true},
     {"Other Feedback", "Please describe the other feedback below", false},
 }};
-constexpr FeedbackType kUnlistedFeedbackType{"General Feedback", "Please describe the feedback below",
-                                             true};
+constexpr FeedbackType kUnlistedFeedbackType{"General Feedback",
+                                             "Please describe the feedback below", true};
 
 constexpr std::array<const char*, 5> kRespondVia{
-    "No response necessary",       "Email", "Telephone (morning is best)",
-    "Telephone (mid day is best)", "Telephone (afternoon is best)",
+    "No response necessary",         "Email",
+    "Telephone (morning is best)",   "Telephone (mid day is best)",
+    "Telephone (afternoon is best)",
 };
 
 }  // namespace

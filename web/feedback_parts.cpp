@@ -28,7 +28,9 @@ bool Fail(AttachError* error, AttachFailure kind, const QString& message) {
   return false;
 }
 
-QString ErrnoText(int error) { return QString::fromLocal8Bit(std::strerror(error)); }
+QString ErrnoText(int error) {
+  return QString::fromLocal8Bit(std::strerror(error));
+}
 
 }  // namespace
 
@@ -47,7 +49,10 @@ bool AddFilePart(QHttpMultiPart* multi, const QString& path, AttachError* error)
     const int e = errno;
     const bool missing = e == ENOENT || e == ENOTDIR;
     const bool busy = e == EBUSY || e == ETXTBSY || e == EAGAIN;
-    return Fail(error, missing ? AttachFailure::Missing : busy ? AttachFailure::InUse : AttachFailure::Other,
+    return Fail(error,
+                missing ? AttachFailure::Missing
+                : busy  ? AttachFailure::InUse
+                        : AttachFailure::Other,
                 ErrnoText(e));
   }
   struct stat info {};
@@ -68,7 +73,8 @@ bool AddFilePart(QHttpMultiPart* multi, const QString& path, AttachError* error)
   if (::flock(fd, LOCK_SH | LOCK_NB) != 0) {
     const int e = errno;
     ::close(fd);
-    return Fail(error, e == EWOULDBLOCK ? AttachFailure::InUse : AttachFailure::Other, ErrnoText(e));
+    return Fail(error, e == EWOULDBLOCK ? AttachFailure::InUse : AttachFailure::Other,
+                ErrnoText(e));
   }
 
   auto* file = new QFile(multi);  // owned by multi, read while the request uploads

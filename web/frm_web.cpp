@@ -19,18 +19,25 @@ namespace {
 
 QMessageBox::Icon IconFor(int kind) {
   switch (kind) {
-    case kDialogWarning: return QMessageBox::Warning;
-    case kDialogError: return QMessageBox::Critical;
-    case kDialogInformation: return QMessageBox::Information;
-    case kDialogConfirmation: return QMessageBox::Question;
-    default: return QMessageBox::Warning;
+    case kDialogWarning:
+      return QMessageBox::Warning;
+    case kDialogError:
+      return QMessageBox::Critical;
+    case kDialogInformation:
+      return QMessageBox::Information;
+    case kDialogConfirmation:
+      return QMessageBox::Question;
+    default:
+      return QMessageBox::Warning;
   }
 }
 
 }  // namespace
 
 TfrmWeb::TfrmWeb(QWidget* mainWindow)
-    : QDialog(mainWindow), ui(std::make_unique<Ui::TfrmWeb>()), requestTimeoutMs_(kRequestTimeoutMs) {
+    : QDialog(mainWindow),
+      ui(std::make_unique<Ui::TfrmWeb>()),
+      requestTimeoutMs_(kRequestTimeoutMs) {
   ui->setupUi(this);
   setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                  Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint);
@@ -48,7 +55,8 @@ TfrmWeb::TfrmWeb(QWidget* mainWindow)
 
   connect(ui->btnSend, &QPushButton::clicked, this, &TfrmWeb::btnSendClick);
   connect(ui->btnSendFile, &QPushButton::clicked, this, &TfrmWeb::btnSendFileClick);
-  connect(ui->cbFeedbackType, &QComboBox::currentIndexChanged, this, &TfrmWeb::cbFeedbackTypeChange);
+  connect(ui->cbFeedbackType, &QComboBox::currentIndexChanged, this,
+          &TfrmWeb::cbFeedbackTypeChange);
   connect(ui->reDescription, &QPlainTextEdit::textChanged, this, &TfrmWeb::LimitDescription);
 }
 
@@ -77,7 +85,8 @@ bool TfrmWeb::OpenInBrowser(const QString& address) {
   const QUrl url(address, QUrl::StrictMode);
   const QString scheme = url.scheme().toLower();
   // The address comes from the network: hand nothing but a web address to the desktop.
-  if (!url.isValid() || (scheme != "http" && scheme != "https") || url.host().isEmpty()) return false;
+  if (!url.isValid() || (scheme != "http" && scheme != "https") || url.host().isEmpty())
+    return false;
   return urlOpener_ ? urlOpener_(url) : QDesktopServices::openUrl(url);
 }
 
@@ -90,14 +99,14 @@ int32_t TfrmWeb::CheckForNewerVersion(uint32_t thisVersion, const QString& path,
 
   const std::string product = productText.toStdString();
   if (const auto dialog = VersionCheckDialog(result, product, silent)) {
-    const bool yes = ShowMessageDialog(QString::fromStdString(dialog->text),
-                                       QString::fromStdString(dialog->caption), dialog->yesNo,
-                                       dialog->kind);
+    const bool yes =
+        ShowMessageDialog(QString::fromStdString(dialog->text),
+                          QString::fromStdString(dialog->caption), dialog->yesNo, dialog->kind);
     if (result.outcome == kVersionNewer && yes &&
         !OpenInBrowser(QString::fromStdString(result.reply.webAddress))) {
       const DialogText failure = BrowserLaunchErrorDialog(product, result.reply.webAddress);
-      ShowMessageDialog(QString::fromStdString(failure.text), QString::fromStdString(failure.caption),
-                        failure.yesNo, failure.kind);
+      ShowMessageDialog(QString::fromStdString(failure.text),
+                        QString::fromStdString(failure.caption), failure.yesNo, failure.kind);
     }
   }
   return result.outcome > kVersionNoCheck ? static_cast<int32_t>(result.reply.version) : 0;
@@ -107,7 +116,9 @@ void TfrmWeb::StartVersionCheck(bool fromMenu) {
   CheckForNewerVersion(buildVersion_, versionFinderPath_, !fromMenu, productText_);
 }
 
-void TfrmWeb::ArmVersionCheck() { tWebCheck->start(); }
+void TfrmWeb::ArmVersionCheck() {
+  tWebCheck->start();
+}
 
 void TfrmWeb::tWebCheckTimer() {
   tWebCheck->stop();

@@ -53,8 +53,8 @@ int TfrmWeb::SetFormInfo(const QString& programName, const QString& programVersi
                          const QString& attachment2, const QString& attachment3,
                          const QString& browseFolder) {
   return SetFormInfo(WEB_FORM_INFO_TYPE{programName, programVersion, registeredName,
-                                        registeredCompany, defaultEmailTo, attachment1,
-                                        attachment2, attachment3, browseFolder});
+                                        registeredCompany, defaultEmailTo, attachment1, attachment2,
+                                        attachment3, browseFolder});
 }
 
 void TfrmWeb::LaunchFeedback(const QuilLog* log, const QString& logSource) {
@@ -79,15 +79,17 @@ bool TfrmWeb::OpenFeedbackForm() {
   const QUrl url = ServiceUrl("/", &error);
   if (url.isValid()) {
     requestRunning_ = true;
-    const HttpOutcome reply = AwaitReply(HTTP->get(ServiceRequest(url)), requestTimeoutMs_, kMaxReplyBytes);
+    const HttpOutcome reply =
+        AwaitReply(HTTP->get(ServiceRequest(url)), requestTimeoutMs_, kMaxReplyBytes);
     requestRunning_ = false;
     error = reply.ok ? QString() : reply.error;
   }
   if (!url.isValid() || !error.isEmpty()) {
-    QString text = QString("Error connecting to Quillon's customer feedback internet service.\n\n") +
-                   "This feature requires your computer to be connected to the internet\n" +
-                   "and be able to contact Quillon's Web Site (" + QString::fromUtf8(kWebSiteHost) +
-                   ")." + "\n\nPlease make a connection to the internet and try again.";
+    QString text =
+        QString("Error connecting to Quillon's customer feedback internet service.\n\n") +
+        "This feature requires your computer to be connected to the internet\n" +
+        "and be able to contact Quillon's Web Site (" + QString::fromUtf8(kWebSiteHost) + ")." +
+        "\n\nPlease make a connection to the internet and try again.";
     if (!error.isEmpty()) text += "\n\nError: " + error;
     ShowMessageDialog(text, "Internet Access Error", false, kDialogError);
     return false;
@@ -146,16 +148,17 @@ void TfrmWeb::LimitDescription() {
 void TfrmWeb::btnSendFileClick() {
   ui->edSendFile->clear();
   sendFilePath_.clear();
-  const QString path = fileChooser_ ? fileChooser_(info_.browseFolder)
-                                    : QFileDialog::getOpenFileName(this, "Send File with Feedback",
-                                                                   info_.browseFolder,
-                                                                   "Any File Type (*)");
+  const QString path = fileChooser_
+                           ? fileChooser_(info_.browseFolder)
+                           : QFileDialog::getOpenFileName(this, "Send File with Feedback",
+                                                          info_.browseFolder, "Any File Type (*)");
   if (path.isEmpty()) return;
 
   const QFileInfo fileInfo(path);
   QFile file(path);
   if (!fileInfo.isFile() || !file.open(QIODevice::ReadOnly)) {
-    const QString why = fileInfo.exists() && !fileInfo.isFile() ? "Not a regular file." : file.errorString();
+    const QString why =
+        fileInfo.exists() && !fileInfo.isFile() ? "Not a regular file." : file.errorString();
     ShowMessageDialog(AttachErrorText(path, AttachError{AttachFailure::Other, why}),
                       "Error Reading File", false, kDialogError);
     return;
@@ -187,7 +190,8 @@ void TfrmWeb::btnSendClick() {
     refuse("Please enter your name in the name field", "Missing Information", ui->edName);
     return;
   }
-  if (email.isEmpty() && ui->edTelephone->text().isEmpty() && ui->cbRespondVia->currentIndex() != 0) {
+  if (email.isEmpty() && ui->edTelephone->text().isEmpty() &&
+      ui->cbRespondVia->currentIndex() != 0) {
     refuse(QString("Please enter your phone number or email address so Quillon ") +
                "can respond to your feedback.",
            "Missing Information", ui->edTelephone);
@@ -246,7 +250,8 @@ void TfrmWeb::btnSendClick() {
 bool TfrmWeb::AttachFile(QHttpMultiPart* multi, const QString& path, bool report) {
   AttachError error;
   if (AddFilePart(multi, path, &error)) return true;
-  if (report) ShowMessageDialog(AttachErrorText(path, error), "Error Reading File", false, kDialogError);
+  if (report)
+    ShowMessageDialog(AttachErrorText(path, error), "Error Reading File", false, kDialogError);
   return false;
 }
 
@@ -256,10 +261,10 @@ int32_t TfrmWeb::SubmitFeedback() {
     return -1000;
   }
   auto multi = std::make_unique<QHttpMultiPart>(QHttpMultiPart::FormDataType);
-  const FeedbackEntries entries{ui->edEmailTo->text(), ui->edName->text(),
-                                ui->edCompany->text(), ui->edEmail->text(),
+  const FeedbackEntries entries{ui->edEmailTo->text(),   ui->edName->text(),
+                                ui->edCompany->text(),   ui->edEmail->text(),
                                 ui->edTelephone->text(), ui->cbRespondVia->currentIndex(),
-                                feedbackWord_,          ui->reDescription->toPlainText()};
+                                feedbackWord_,           ui->reDescription->toPlainText()};
   const auto fields = FeedbackFormFields(info_, entries, QCoreApplication::applicationFilePath(),
                                          QString::fromStdString(DescribeRunningSystem()));
   for (const auto& [name, value] : fields) AddTextPart(multi.get(), name, value);
@@ -302,7 +307,8 @@ int32_t TfrmWeb::SubmitFeedback() {
 void TfrmWeb::HTTPWorkBegin(WorkMode mode, qint64 maximum) {
   if (mode != WorkMode::Write) return;
   if (maximum > kProgressBarFromBytes) ui->pbWeb->show();
-  ui->pbWeb->setMaximum(static_cast<int>(std::min<qint64>(maximum, std::numeric_limits<int>::max())));
+  ui->pbWeb->setMaximum(
+      static_cast<int>(std::min<qint64>(maximum, std::numeric_limits<int>::max())));
   sending_ = true;
 }
 

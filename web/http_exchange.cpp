@@ -71,13 +71,15 @@ HttpOutcome AwaitReply(QNetworkReply* reply, int idleTimeoutMs, qint64 maxBody,
   } else if (reply->error() != QNetworkReply::NoError) {
     outcome.error = reply->errorString();
   } else if (outcome.status < 200 || outcome.status > 299) {
-    outcome.error = QString("The service answered with HTTP status %1 %2.")
-                        .arg(outcome.status)
-                        .arg(reply->attribute(QNetworkRequest::HttpReasonPhraseAttribute).toString());
+    outcome.error =
+        QString("The service answered with HTTP status %1 %2.")
+            .arg(outcome.status)
+            .arg(reply->attribute(QNetworkRequest::HttpReasonPhraseAttribute).toString());
   } else {
     outcome.body = reply->readAll();
     outcome.ok = outcome.body.size() <= maxBody;
-    if (!outcome.ok) outcome.error = QString("The service's reply is larger than %1 bytes.").arg(maxBody);
+    if (!outcome.ok)
+      outcome.error = QString("The service's reply is larger than %1 bytes.").arg(maxBody);
   }
   reply->deleteLater();
   return outcome;

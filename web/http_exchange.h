@@ -15,7 +15,7 @@ struct HttpOutcome {
   bool ok = false;  // the request completed with a 2xx status
   int status = 0;   // the HTTP status, 0 when none arrived
   QByteArray body;
-  QString error;    // why it failed, for the user
+  QString error;  // why it failed, for the user
 };
 
 // Cookies kept, redirects followed, no proxy.

@@ -24,13 +24,15 @@ VersionCheckResult RunVersionCheck(QNetworkAccessManager& http, uint32_t thisVer
     result.errorText = addressError.toStdString();
     return result;
   }
-  const HttpOutcome reply = AwaitReply(http.get(ServiceRequest(url)), timeoutMs, kMaxVersionReplyBytes);
+  const HttpOutcome reply =
+      AwaitReply(http.get(ServiceRequest(url)), timeoutMs, kMaxVersionReplyBytes);
   if (!reply.ok) {
     result.outcome = kVersionConnectError;
     result.errorText = reply.error.toStdString();
     return result;
   }
-  if (ParseVersionReply(std::string_view(reply.body.constData(), reply.body.size()), &result.reply) < 0) {
+  if (ParseVersionReply(std::string_view(reply.body.constData(), reply.body.size()),
+                        &result.reply) < 0) {
     result.outcome = kVersionParseError;
     return result;
   }

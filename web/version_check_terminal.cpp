@@ -52,9 +52,9 @@ TerminalVersionCheck VersionCheckForTerminal(uint32_t thisVersion, const std::st
 }
 
 std::string VersionCheckJson(const TerminalVersionCheck& check) {
-  nlohmann::json line = {
+  nlohmann::ordered_json line = {
       {"version", check.found}, {"outcome", check.outcome}, {"message", check.message}};
   if (!check.webAddress.empty()) line["address"] = check.webAddress;
   // Text from the network may hold bytes that are not UTF-8: replace them, never throw.
-  return line.dump(-1, ' ', false, nlohmann::json::error_handler_t::replace);
+  return line.dump(-1, ' ', false, nlohmann::ordered_json::error_handler_t::replace);
 }

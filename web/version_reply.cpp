@@ -6,7 +6,9 @@
 
 namespace {
 
-bool IsBlankOrControl(unsigned char c) { return c <= 0x20 || c == 0x7F; }
+bool IsBlankOrControl(unsigned char c) {
+  return c <= 0x20 || c == 0x7F;
+}
 
 std::string_view TrimBlank(std::string_view text) {
   while (!text.empty() && IsBlankOrControl(static_cast<unsigned char>(text.front()))) {
@@ -60,14 +62,16 @@ int32_t ParseVersionReply(std::string_view body, VersionReply* out) {
   std::string_view address = body.substr(at, kMaxWebAddressLength);
   // The address ends at the first blank or control character: what follows is not part of it.
   std::size_t length = 0;
-  while (length < address.size() && !IsBlankOrControl(static_cast<unsigned char>(address[length]))) {
+  while (length < address.size() &&
+         !IsBlankOrControl(static_cast<unsigned char>(address[length]))) {
     ++length;
   }
   address = address.substr(0, length);
 
   std::string_view versionText = body.substr(0, at - 1);  // less the separator
   constexpr std::string_view kUtf8Bom = "\xEF\xBB\xBF";
-  if (versionText.substr(0, kUtf8Bom.size()) == kUtf8Bom) versionText.remove_prefix(kUtf8Bom.size());
+  if (versionText.substr(0, kUtf8Bom.size()) == kUtf8Bom)
+    versionText.remove_prefix(kUtf8Bom.size());
   versionText = TrimBlank(versionText);
   if (versionText.empty()) return kVersionReplyUnreadable;
 

@@ -21,8 +21,8 @@ std::string ConnectErrorText(const std::string& errorText) {
 std::string ParseErrorText(int32_t code) {
   return "Error parsing the version information returned by \n"
          "Quillon's version check service.\n"
-         "[error " + std::to_string(code) + "]" +
-         "\n\nPlease try again or contact Quillon for help.";
+         "[error " +
+         std::to_string(code) + "]" + "\n\nPlease try again or contact Quillon for help.";
 }
 
 std::string NewerVersionQuestion(const VersionReply& reply, const std::string& productText) {
@@ -50,7 +50,8 @@ std::optional<DialogText> VersionCheckDialog(const VersionCheckResult& result,
   switch (result.outcome) {
     case kVersionConnectError:
       if (silent) return std::nullopt;
-      return DialogText{"Version Check Error", ConnectErrorText(result.errorText), kDialogError, false};
+      return DialogText{"Version Check Error", ConnectErrorText(result.errorText), kDialogError,
+                        false};
     case kVersionParseError:
       if (silent) return std::nullopt;
       return DialogText{"Version Check Error", ParseErrorText(result.outcome), kDialogError, false};
@@ -59,7 +60,8 @@ std::optional<DialogText> VersionCheckDialog(const VersionCheckResult& result,
                         kDialogInformation, true};
     case kVersionLatest:
       if (silent) return std::nullopt;
-      return DialogText{"Version Finder", LatestVersionText(productText), kDialogInformation, false};
+      return DialogText{"Version Finder", LatestVersionText(productText), kDialogInformation,
+                        false};
     case kVersionOlder:
       if (silent) return std::nullopt;
       return DialogText{"Version Finder", OlderVersionText(productText), kDialogInformation, false};
@@ -75,7 +77,8 @@ DialogText BrowserLaunchErrorDialog(const std::string& productText, const std::s
                     kDialogWarning, false};
 }
 
-std::string VersionCheckTerminalText(const VersionCheckResult& result, const std::string& productText) {
+std::string VersionCheckTerminalText(const VersionCheckResult& result,
+                                     const std::string& productText) {
   switch (result.outcome) {
     case kVersionNoCheck:
       return "No version-finder file is known for " + productText + ": nothing was checked.";

@@ -9,16 +9,21 @@
 
 // Outcome codes of a check; the failures are the ones the dialogs name.
 enum VersionOutcome : int32_t {
-  kVersionNoCheck = 0,        // no path or no version of this build: nothing asked
-  kVersionNewer = 1,          // the service offers a newer build
-  kVersionLatest = 2,         // this build is the newest
-  kVersionOlder = 3,          // this build is newer than the service's
+  kVersionNoCheck = 0,  // no path or no version of this build: nothing asked
+  kVersionNewer = 1,    // the service offers a newer build
+  kVersionLatest = 2,   // this build is the newest
+  kVersionOlder = 3,    // this build is newer than the service's
   kVersionConnectError = -1001,
   kVersionParseError = -1002,
 };
 
 // Kinds of ShowMessageDialog.
-enum DialogKind : int { kDialogWarning = 0, kDialogError = 1, kDialogInformation = 2, kDialogConfirmation = 3 };
+enum DialogKind : int {
+  kDialogWarning = 0,
+  kDialogError = 1,
+  kDialogInformation = 2,
+  kDialogConfirmation = 3
+};
 
 struct VersionCheckResult {
   int32_t outcome = kVersionNoCheck;
@@ -45,4 +50,5 @@ std::optional<DialogText> VersionCheckDialog(const VersionCheckResult& result,
 DialogText BrowserLaunchErrorDialog(const std::string& productText, const std::string& address);
 
 // The outcome in words for a terminal, which cannot answer the offer's question.
-std::string VersionCheckTerminalText(const VersionCheckResult& result, const std::string& productText);
+std::string VersionCheckTerminalText(const VersionCheckResult& result,
+                                     const std::string& productText);

@@ -50,7 +50,8 @@ class FeedbackTest : public WebFormTest {
     WriteFile(logPath, "1 Jan 2024 10:00:00 - QuilBSL frmMain: started\r\n");
     server.Route("GET", "/", TestRoute{false, 200, "<html>service</html>"});
     server.Route("POST", kScript, TestRoute{false, 200, "Feedback mailed. Script Completed"});
-    form.SetFormInfo(kProgram, "MTQ 3.61", "", "", "support@example.com", logPath, "", "", dir.path());
+    form.SetFormInfo(kProgram, "MTQ 3.61", "", "", "support@example.com", logPath, "", "",
+                     dir.path());
     form.SetFileChooser([this](const QString& folder) {
       chooserFolder = folder;
       return chosenFile;
@@ -94,8 +95,8 @@ TEST_F(FeedbackTest, OpeningTestsTheServiceAndResetsTheForm) {
   stored.setValue("EmailTo", "rep@example.org");
   stored.setValue("Company", QStringList{"not", "text"});  // wrong type counts as missing
   stored.sync();
-  form.SetFormInfo(kProgram, "MTQ 3.61", "", "Registered Co", "support@example.com", logPath, "", "",
-                   dir.path());
+  form.SetFormInfo(kProgram, "MTQ 3.61", "", "Registered Co", "support@example.com", logPath, "",
+                   "", dir.path());
 
   ASSERT_TRUE(form.OpenFeedbackForm());
   EXPECT_TRUE(shown.empty());
@@ -180,7 +181,8 @@ const SendCheckCase kSendChecks[] = {
      "The email address you entered for your Quillon\nRepresentative isn't complete.\n\n"
      "Please enter a complete email address including\nthe '@' symbol and domain name.",
      "edEmailTo"},
-    {"representative before own address", "Ada", "ada.example.net", "", 1, "rep", "Bad Email Address",
+    {"representative before own address", "Ada", "ada.example.net", "", 1, "rep",
+     "Bad Email Address",
      "The email address you entered for your Quillon\nRepresentative isn't complete.\n\n"
      "Please enter a complete email address including\nthe '@' symbol and domain name.",
      "edEmailTo"},
@@ -188,7 +190,8 @@ const SendCheckCase kSendChecks[] = {
      "The email address you entered doesn't seem to be correct.\n\n"
      "Please enter a complete email address including\nthe '@' symbol and domain name.",
      "edEmail"},
-    {"own address with a space", "Ada", "ada @example.net", "", 1, "rep@example.org", "Bad Email Address",
+    {"own address with a space", "Ada", "ada @example.net", "", 1, "rep@example.org",
+     "Bad Email Address",
      "The email address you entered doesn't seem to be correct.\n\n"
      "Please enter a complete email address including\nthe '@' symbol and domain name.\n\n"
      "Please remove any space characters in the email address.",
@@ -329,12 +332,14 @@ TEST_F(FeedbackTest, ReplyWithoutScriptCompletedKeepsTheFormWithoutAnErrorLine) 
   form.btnSendClick();
   ASSERT_EQ(shown.size(), 1u);
   EXPECT_EQ(shown[0].caption, "Error Sending Feedback");
-  EXPECT_EQ(shown[0].text,
-            "There was an error trying to send your General Feedback to Quillon.\n\nPlease try again.");
+  EXPECT_EQ(
+      shown[0].text,
+      "There was an error trying to send your General Feedback to Quillon.\n\nPlease try again.");
   EXPECT_EQ(shown[0].kind, kDialogWarning);
   EXPECT_TRUE(form.isVisible());
   EXPECT_EQ(Control<QLineEdit>(form, "edName")->text(), "Ada Field");
-  EXPECT_EQ(Control<QPlainTextEdit>(form, "reDescription")->toPlainText(), "The logger lost its clock.");
+  EXPECT_EQ(Control<QPlainTextEdit>(form, "reDescription")->toPlainText(),
+            "The logger lost its clock.");
   EXPECT_TRUE(Control<QPushButton>(form, "btnSend")->isEnabled());
 }
 
@@ -355,8 +360,9 @@ TEST_F(FeedbackTest, HttpErrorStatusGivesTheErrorLine) {
   form.btnSendClick();
   ASSERT_EQ(shown.size(), 1u);
   EXPECT_EQ(shown[0].caption, "Error Sending Feedback");
-  EXPECT_TRUE(shown[0].text.startsWith(
-      "There was an error trying to send your General Feedback to Quillon.\n\nPlease try again.\n\nError: "));
+  EXPECT_TRUE(
+      shown[0].text.startsWith("There was an error trying to send your General Feedback to "
+                               "Quillon.\n\nPlease try again.\n\nError: "));
   EXPECT_TRUE(form.isVisible());
 }
 
@@ -461,9 +467,10 @@ TEST_F(FeedbackTest, ChosenFileThatVanishedStopsTheSend) {
   EXPECT_EQ(Post(), nullptr);
   ASSERT_EQ(shown.size(), 1u);
   EXPECT_EQ(shown[0].caption, "Error Reading File");
-  EXPECT_EQ(shown[0].text,
-            "Error sending the file \"gone.txt\". \nThe file is empty or can't be found on the system."
-            "\n\nPlease check your file name and try again.");
+  EXPECT_EQ(
+      shown[0].text,
+      "Error sending the file \"gone.txt\". \nThe file is empty or can't be found on the system."
+      "\n\nPlease check your file name and try again.");
   EXPECT_TRUE(form.isVisible());
 }
 
@@ -481,13 +488,15 @@ TEST_F(FeedbackTest, AttachFileNamesWhatWentWrong) {
   };
   const AttachCase cases[] = {
       {dir.filePath("missing.txt"),
-       "Error sending the file \"missing.txt\". \nThe file is empty or can't be found on the system."
+       "Error sending the file \"missing.txt\". \nThe file is empty or can't be found on the "
+       "system."
        "\n\nPlease check your file name and try again."},
       {empty,
        "Error sending the file \"empty.txt\". \nThe file is empty or can't be found on the system."
        "\n\nPlease check your file name and try again."},
       {locked,
-       "Error sending the file \"locked.txt\". \nThe file is open and in use with another application."
+       "Error sending the file \"locked.txt\". \nThe file is open and in use with another "
+       "application."
        "\n\nPlease close the file and try again."},
       {dir.path(), "Error sending the file \"" + QDir(dir.path()).dirName() +
                        "\". \n\nPlease try again.\n\nError: Is a directory"},
@@ -530,7 +539,8 @@ TEST_F(FeedbackTest, SendWaitsWhileAnUpdateRuns) {
 TEST_F(FeedbackTest, LaunchCutsTheLogToItsTail) {
   QuilLog log(logPath.toStdString(), 30);
   QByteArray big;
-  for (int i = 0; big.size() < 40000; ++i) big += "1 Jan 2024 10:00:00 - QuilSerial: line " + QByteArray::number(i) + "\r\n";
+  for (int i = 0; big.size() < 40000; ++i)
+    big += "1 Jan 2024 10:00:00 - QuilSerial: line " + QByteArray::number(i) + "\r\n";
   WriteFile(logPath, big);
   form.LaunchFeedback(&log, kProgram);
   EXPECT_TRUE(form.isVisible());

@@ -8,7 +8,9 @@ HttpTestServer::HttpTestServer() {
   connect(&server_, &QTcpServer::newConnection, this, &HttpTestServer::Accept);
 }
 
-QString HttpTestServer::Url() const { return QString("http://127.0.0.1:%1").arg(server_.serverPort()); }
+QString HttpTestServer::Url() const {
+  return QString("http://127.0.0.1:%1").arg(server_.serverPort());
+}
 
 void HttpTestServer::Route(const QByteArray& method, const QByteArray& path, TestRoute route) {
   routes_[method + " " + path] = std::move(route);
@@ -46,7 +48,9 @@ void HttpTestServer::Read(QTcpSocket* socket) {
     request.path = start.value(1);
     for (qsizetype i = 1; i < lines.size(); ++i) {
       const qsizetype colon = lines[i].indexOf(':');
-      if (colon > 0) request.headers[lines[i].left(colon).trimmed().toLower()] = lines[i].mid(colon + 1).trimmed();
+      if (colon > 0)
+        request.headers[lines[i].left(colon).trimmed().toLower()] =
+            lines[i].mid(colon + 1).trimmed();
     }
     const qsizetype length = request.Header("content-length").toLongLong();
     if (buffer.size() < headEnd + 4 + length) return;  // the body is still coming
@@ -58,11 +62,10 @@ void HttpTestServer::Read(QTcpSocket* socket) {
     auto route = routes_.find(request.method + " " + request.path);
     TestRoute reply = route != routes_.end() ? route->second : TestRoute{false, 404, "Not Found"};
     if (reply.silent) continue;
-    QByteArray answer = "HTTP/1.1 " + QByteArray::number(reply.status) +
-                        (reply.status == 200 ? " OK" : " Failed") + "\r\n" +
-                        "Content-Type: text/plain\r\n" +
-                        "Content-Length: " + QByteArray::number(reply.body.size()) + "\r\n\r\n" +
-                        reply.body;
+    QByteArray answer =
+        "HTTP/1.1 " + QByteArray::number(reply.status) + (reply.status == 200 ? " OK" : " Failed") +
+        "\r\n" + "Content-Type: text/plain\r\n" +
+        "Content-Length: " + QByteArray::number(reply.body.size()) + "\r\n\r\n" + reply.body;
     socket->write(answer);
   }
 }

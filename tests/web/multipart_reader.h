@@ -5,8 +5,8 @@
 #include <vector>
 
 struct ReceivedPart {
-  QByteArray name;         // of Content-Disposition
-  QByteArray fileName;     // of Content-Disposition, empty for a text field
+  QByteArray name;      // of Content-Disposition
+  QByteArray fileName;  // of Content-Disposition, empty for a text field
   bool hasFileName = false;
   QByteArray contentType;  // empty when the part has none
   QByteArray body;

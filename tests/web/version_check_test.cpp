@@ -161,7 +161,8 @@ TEST_F(VersionCheckTest, ServiceAddressThatIsNotHttpIsAConnectionError) {
   qputenv("QUILBSL_SERVICE_URL", "ftp://files.example.com");
   EXPECT_EQ(Check(false), 0);
   ASSERT_EQ(shown.size(), 1u);
-  EXPECT_NE(shown[0].text.indexOf("\"ftp://files.example.com\" is not an http or https address"), -1);
+  EXPECT_NE(shown[0].text.indexOf("\"ftp://files.example.com\" is not an http or https address"),
+            -1);
 }
 
 TEST_F(VersionCheckTest, ServiceAddressKeepsItsPathPrefix) {
@@ -178,7 +179,8 @@ TEST_F(VersionCheckTest, AutomaticCheckRunsOnceSilentlyAfterArming) {
   EXPECT_FALSE(form.tWebCheck->isActive());
   EXPECT_EQ(form.tWebCheck->interval(), 500);
   form.ArmVersionCheck();
-  ASSERT_TRUE(QTest::qWaitFor([&] { return !server.requests.empty() && !form.tWebCheck->isActive(); }));
+  ASSERT_TRUE(
+      QTest::qWaitFor([&] { return !server.requests.empty() && !form.tWebCheck->isActive(); }));
   EXPECT_TRUE(shown.empty());
   EXPECT_FALSE(form.tWebCheck->isActive()) << "the timer disables itself";
 }
@@ -209,7 +211,8 @@ TEST_F(VersionCheckTest, MenuCheckUsesTheBuildsPath) {
 TEST(VersionFinderPaths, TypesWithoutAFileHaveNone) {
   EXPECT_STREQ(VersionFinderPath(DT_MTQ), "/versionfinder/Mtq-Firmware.txt");
   EXPECT_STREQ(VersionFinderPath(DT_KT3), "/versionfinder/Kt3-Firmware.html");
-  for (int type : {int{DT_UNKNOWN}, int{DT_GN}, int{DT_SOLIX_KA}, int{DT_KCB}, int{DT_TRNK6}, int{DT_END}, -1, 99}) {
+  for (int type : {int{DT_UNKNOWN}, int{DT_GN}, int{DT_SOLIX_KA}, int{DT_KCB}, int{DT_TRNK6},
+                   int{DT_END}, -1, 99}) {
     EXPECT_STREQ(VersionFinderPath(type), "") << type;
   }
   for (int type = DT_KT3; type < DT_END; ++type) {

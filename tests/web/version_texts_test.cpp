@@ -44,8 +44,10 @@ TEST(VersionTexts, SilentCheckShowsOnlyTheOffer) {
   };
   for (const SilenceCase& c : cases) {
     SCOPED_TRACE(c.outcome);
-    const auto fromMenu = VersionCheckDialog(Result(c.outcome, 362, "http://x.example.com/"), kProduct, false);
-    const auto silent = VersionCheckDialog(Result(c.outcome, 362, "http://x.example.com/"), kProduct, true);
+    const auto fromMenu =
+        VersionCheckDialog(Result(c.outcome, 362, "http://x.example.com/"), kProduct, false);
+    const auto silent =
+        VersionCheckDialog(Result(c.outcome, 362, "http://x.example.com/"), kProduct, true);
     EXPECT_EQ(fromMenu.has_value(), c.shownFromMenu);
     EXPECT_EQ(silent.has_value(), c.shownSilently);
     if (fromMenu) {
