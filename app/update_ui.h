@@ -29,4 +29,7 @@ class UpdateUI {
   virtual bool KeepGoing() = 0;
   // The success beep.
   virtual void Beep() = 0;
+  // The bootloader phase begins (running) or ends: meanwhile the device has no working
+  // firmware. quilbsl-cli guards its signals in between; the window needs nothing here.
+  virtual void BootloaderPhase(bool running) { (void)running; }
 };
