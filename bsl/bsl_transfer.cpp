@@ -174,9 +174,12 @@ int32_t BSLSendFirmware(QuilBSLHost& host, bool wide) {
         r = SendBlock(host, address, block, wide);
         if (r < 0) break;
       }
+      // Four-digit devices take the last four digits; a section above 0xFFFF would land at
+      // the bottom of their memory, so it is refused instead.
       if (pos + kAddressDigits >= text.size() ||
-          !ParseAddress(text.substr(pos + 1 + (wide ? 0 : 1), wide ? 5 : 4), address)) {
-        r = kBSLInvalidArgument;  // a section without its five address digits
+          !ParseAddress(text.substr(pos + 1 + (wide ? 0 : 1), wide ? 5 : 4), address) ||
+          (!wide && text[pos + 1] != '0')) {
+        r = kBSLInvalidArgument;
         break;
       }
       r = BSLSendAddress(host, address, wide);

@@ -205,6 +205,11 @@ TEST_F(TransferTest, ImageTextIsChecked) {
   host.imageLength = 4;
   EXPECT_EQ(BSLSendFirmware(host, false), kBSLInvalidArgument);
   EXPECT_TRUE(peer.Units().empty());
+  // Beyond the reach of four digits: never sent to 0x0000 instead.
+  host.imageText = "@0F9FE2211@10000CCBB";
+  host.imageLength = static_cast<uint32_t>(host.imageText.size());
+  EXPECT_EQ(BSLSendFirmware(host, false), kBSLInvalidArgument);
+  EXPECT_EQ(Payloads(peer.Units()), (Units{"F9FE", "2211"}));
 }
 
 TEST_F(TransferTest, RefusedBlockIsResentAfterItsAddress) {
