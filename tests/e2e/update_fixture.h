@@ -7,22 +7,33 @@
 #include <filesystem>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "app/update_sequence.h"
 #include "app/updater_state.h"
 #include "tests/e2e/scripted_ui.h"
 #include "tests/support/sim_fixture.h"
 
-// Logs into the device as the updater does and asks one value ("<error N>" when that fails).
-inline std::string DeviceValue(const std::string& port, const char* command) {
+// Logs into the device as the updater does and asks for values, one answer per command
+// ("<error N>" for a command that fails), all in one session.
+inline std::vector<std::string> DeviceValues(const std::string& port,
+                                             const std::vector<std::string>& commands) {
   Quil_protocol qp(nullptr);
   DeviceInfo info;
   int32_t r = QPConnect(qp, port.c_str(), 2, 3, &info);
-  if (r < 0) return "<connect " + std::to_string(r) + ">";
-  char value[129] = {};
-  r = GetValueString(qp, command, 2000, value, 128);
+  if (r < 0) return std::vector<std::string>(commands.size(), "<connect " + std::to_string(r) + ">");
+  std::vector<std::string> values;
+  for (const std::string& command : commands) {
+    char value[129] = {};
+    r = GetValueString(qp, command.c_str(), 2000, value, 128);
+    values.push_back(r == 1 ? std::string(value) : "<error " + std::to_string(r) + ">");
+  }
   QPLogout(qp, true);
-  return r == 1 ? std::string(value) : "<error " + std::to_string(r) + ">";
+  return values;
+}
+
+inline std::string DeviceValue(const std::string& port, const char* command) {
+  return DeviceValues(port, {command}).front();
 }
 
 class UpdateTest : public ::testing::Test {

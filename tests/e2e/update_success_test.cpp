@@ -24,9 +24,8 @@ size_t Count(const std::string& text, const std::string& what) {
 
 TEST_F(UpdateTest, MtqIsUpdatedWithItsSettings) {
   ASSERT_TRUE(StartDevice(MakeTestOptions("MTQ", "3.50")));
-  const std::string sn = DeviceValue(port, "get -sn");
-  const std::string config = DeviceValue(port, "get -config");
-  ASSERT_EQ(sn, "MTQ104826");
+  const Strings before = DeviceValues(port, {"get -ver", "get -sn", "get -config"});
+  ASSERT_EQ(before, (Strings{"MTQ 3.50", "MTQ104826", "4 1 0 300 2"}));
 
   const UpdateOutcome out = RunUpdate(app);
 
@@ -57,10 +56,8 @@ TEST_F(UpdateTest, MtqIsUpdatedWithItsSettings) {
   EXPECT_EQ(ui.progress.back(), 100);
 
   // The device runs the new firmware, and the settings that the update erased are back.
-  EXPECT_EQ(DeviceValue(port, "get -ver"), "MTQ 3.61");
-  EXPECT_EQ(DeviceValue(port, "post"), "Code Good!");
-  EXPECT_EQ(DeviceValue(port, "get -sn"), sn);
-  EXPECT_EQ(DeviceValue(port, "get -config"), config);
+  EXPECT_EQ(DeviceValues(port, {"get -ver", "post", "get -sn", "get -config"}),
+            (Strings{"MTQ 3.61", "Code Good!", "MTQ104826", "4 1 0 300 2"}));
 }
 
 // A device left in its bootloader by an interrupted update: no checks and no saving; the
@@ -83,9 +80,8 @@ TEST_F(UpdateTest, BootloaderListeningRestoresFromTheSettingsFile) {
                                   Success(out.seconds)}));
   EXPECT_TRUE(ui.shown.empty()) << ui.shown.front().text;
   EXPECT_FALSE(Exists(SettingsFile()));
-  EXPECT_EQ(DeviceValue(port, "get -ver"), "MTQ 3.61");
-  EXPECT_EQ(DeviceValue(port, "get -sn"), "MTQ777");
-  EXPECT_EQ(DeviceValue(port, "get -config"), "4 1 0 600 2");
+  EXPECT_EQ(DeviceValues(port, {"get -ver", "get -sn", "get -config"}),
+            (Strings{"MTQ 3.61", "MTQ777", "4 1 0 600 2"}));
 }
 
 // Without that file the user hears of it twice, and the update still succeeds.
@@ -143,8 +139,7 @@ TEST_F(UpdateTest, CancelledUploadIsResumedByTheNextUpdate) {
   EXPECT_EQ(std::count(ui.statuses.begin(), ui.statuses.end(),
                        "Saving settings for this Vapora MTQ..."), 0);
   EXPECT_FALSE(Exists(SettingsFile()));
-  EXPECT_EQ(DeviceValue(port, "get -ver"), "MTQ 3.61");
-  EXPECT_EQ(DeviceValue(port, "get -sn"), "MTQ104826");
+  EXPECT_EQ(DeviceValues(port, {"get -ver", "get -sn"}), (Strings{"MTQ 3.61", "MTQ104826"}));
 }
 
 // The restarted device stays silent for two sessions: the third reconnection attempt works.
@@ -188,8 +183,7 @@ TEST_P(DontEraseDataTest, DataEraseFollowsTheOption) {
       std::find(ui.statuses.begin(), ui.statuses.end(), "Erasing old data...") != ui.statuses.end();
   EXPECT_EQ(statusShown, c.erased);
   EXPECT_EQ(Logged("QPEraseData erased device data"), c.erased);
-  EXPECT_EQ(DeviceValue(port, "get -ver"), "HSRB 2.10");
-  EXPECT_EQ(DeviceValue(port, "get -sn"), "HS0092351");
+  EXPECT_EQ(DeviceValues(port, {"get -ver", "get -sn"}), (Strings{"HSRB 2.10", "HS0092351"}));
 }
 
 INSTANTIATE_TEST_SUITE_P(Options, DontEraseDataTest,
