@@ -72,12 +72,6 @@ TEST_F(Identification, ThreeBareCarriageReturnsGiveUp) {
   EXPECT_EQ(Sent().size(), 3u);
 }
 
-TEST_F(Identification, SilenceIsMinus21AfterOneExchange) {
-  link.tries = 1;
-  device.Script({});
-  EXPECT_EQ(VerCommand(link, 1), -21);
-}
-
 TEST_F(Identification, NothingListeningIsMinus20AndClosesThePort) {
   QSClose(link.port);
   device.AllowReopen();
