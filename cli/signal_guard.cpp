@@ -16,7 +16,7 @@ std::string gGuardText;
 std::string gHint;
 std::atomic<int> gPhase{static_cast<int>(GuardPhase::Idle)};
 std::atomic<bool> gCancelled{false};
-std::atomic<long long> gLastSignalMs{-1};
+std::atomic<long long> gLastInterruptMs{-1};
 
 constexpr const char kCancelText[] = "\nCancelling the update...\n";
 
@@ -46,9 +46,8 @@ void OnSignal(int sig) {
     return;
   }
   const long long now = NowMs();
-  const long long last = gLastSignalMs.exchange(now);
-  if (phase == GuardPhase::Bootloader && sig == SIGINT && last >= 0 &&
-      now - last <= kCancelWindowMs) {
+  const long long last = sig == SIGINT ? gLastInterruptMs.exchange(now) : -1;
+  if (phase == GuardPhase::Bootloader && last >= 0 && now - last <= kCancelWindowMs) {
     gCancelled = true;
     Say(kCancelText, sizeof kCancelText - 1);
   } else {
@@ -72,7 +71,7 @@ void InstallSignalGuard(const std::string& guardText) {
 }
 
 void SetGuardPhase(GuardPhase phase) {
-  if (phase == GuardPhase::Bootloader) gLastSignalMs = -1;
+  if (phase == GuardPhase::Bootloader) gLastInterruptMs = -1;
   gPhase = static_cast<int>(phase);
 }
 

@@ -1,8 +1,8 @@
 #pragma once
 // SIGINT, SIGTERM and SIGHUP while an update runs.
 //   Idle (no update, or before the bootloader starts): the signal's default action.
-//   Bootloader phase: the quit guard's text, and the update goes on; a SIGINT within 3 s of the
-//   previous guarded signal cancels (the bootloader's progress callback then returns false).
+//   Bootloader phase: the quit guard's text, and the update goes on; a second SIGINT within 3 s
+//   of the first cancels (the bootloader's progress callback then returns false).
 //   After the bootloader phase (restart, reconnection, restore): the quit guard's text only.
 
 #include <string>
