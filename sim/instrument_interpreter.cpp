@@ -30,7 +30,8 @@ uint32_t VersionNumber(const std::string& v) {
 int Index(std::string_view text) {
   int n = -1;
   auto [p, ec] = std::from_chars(text.data(), text.data() + text.size(), n);
-  if (ec != std::errc() || p != text.data() + text.size() || text.empty() || text[0] == '-') return -1;
+  if (ec != std::errc() || p != text.data() + text.size() || text.empty() || text[0] == '-')
+    return -1;
   return n;
 }
 
@@ -47,7 +48,8 @@ bool InfoErased(SimDevice& dev) {
   if (boot == nullptr) return false;
   const FlashLayout& l = boot->layout();
   std::span<const uint8_t> info = boot->flash().Read(l.infoStart, InfoEnd(l) - l.infoStart);
-  return !info.empty() && std::all_of(info.begin(), info.end(), [](uint8_t b) { return b == 0xFF; });
+  return !info.empty() &&
+         std::all_of(info.begin(), info.end(), [](uint8_t b) { return b == 0xFF; });
 }
 
 }  // namespace
@@ -65,8 +67,8 @@ InstrumentInterpreter::InstrumentInterpreter(const SimOptions& options,
   if (model.relaysSdi12) {
     // The comm device of a digital sensor runs the sensor's firmware version; a KCB's sensor
     // is one of the current ones.
-    relay_ = std::make_unique<Sdi12Relay>(options, model.type == DT_SOLIX_KA ? options.version
-                                                                                : "3.61");
+    relay_ =
+        std::make_unique<Sdi12Relay>(options, model.type == DT_SOLIX_KA ? options.version : "3.61");
   }
 }
 

@@ -4,6 +4,7 @@
 
 namespace {
 
+// clang-format off
 using K = SettingKind;
 
 // Field limits of the instruments' settings memory.
@@ -145,6 +146,8 @@ constexpr InstrumentModel kInstruments[] = {
     {DT_TRNK6, kTrnk6Settings, CalStyle::Joined, kTrnk6Cal, {}, {}, false, ClockStyle::Seconds, 62,
      false},
 };
+
+// clang-format on
 
 }  // namespace
 

@@ -13,8 +13,8 @@ enum class SettingKind : uint8_t { Text, Number };
 struct InstrumentSetting {
   std::string_view word;  // "sn": read with "get -sn", written with "set -sn <value>"
   SettingKind kind;
-  uint16_t maxChars;      // longest text the device stores; numbers are signed 32-bit
-  std::string_view value; // as the device holds it when the simulator starts
+  uint16_t maxChars;        // longest text the device stores; numbers are signed 32-bit
+  std::string_view value;   // as the device holds it when the simulator starts
   uint16_t minVersion = 0;  // first firmware (major*100 + hundredths) that knows the setting
 };
 
@@ -30,10 +30,10 @@ struct InstrumentModel {
   std::span<const std::string_view> cal;   // calibration entries in use, from the first slot
   std::span<const std::string_view> eqn;   // "eqn" records: name (with '_' for blanks), numbers
   std::span<const std::string_view> user;  // "user" records: Base64 of tab-separated fields
-  bool erasesData;        // "yes" erases the stored measurements
+  bool erasesData;                         // "yes" erases the stored measurements
   ClockStyle clock;
-  int batteryPercent;     // "get -batt", unless the fault battery=N says otherwise
-  bool relaysSdi12;       // a comm device with a digital sensor behind it
+  int batteryPercent;  // "get -batt", unless the fault battery=N says otherwise
+  bool relaysSdi12;    // a comm device with a digital sensor behind it
 };
 
 inline constexpr int kSpacedCalSlots = 20;  // "-cal 0" .. "-cal 19"

@@ -9,7 +9,9 @@ constexpr size_t kMaxCommand = 300;
 constexpr uint32_t kSensorThinkMs = 15;
 constexpr double kBusMsPerChar = 8.33;
 
-bool IsAddress(char c) { return c == '?' || std::isalnum(static_cast<unsigned char>(c)) != 0; }
+bool IsAddress(char c) {
+  return c == '?' || std::isalnum(static_cast<unsigned char>(c)) != 0;
+}
 
 }  // namespace
 
@@ -26,7 +28,8 @@ bool Sdi12Relay::StartsTraffic(std::string_view bytes) const {
   if (bytes.empty()) return false;
   if (bytes[0] == '|') return true;
   if (lineStarted_ || !IsAddress(bytes[0])) return false;
-  if (bytes.size() < 2) return bytes[0] == '?' || std::isdigit(static_cast<unsigned char>(bytes[0]));
+  if (bytes.size() < 2)
+    return bytes[0] == '?' || std::isdigit(static_cast<unsigned char>(bytes[0]));
   return bytes[1] == '!' || std::isupper(static_cast<unsigned char>(bytes[1]));
 }
 
@@ -69,6 +72,7 @@ void Sdi12Relay::Relay(SimLink& link) {
   auto answer = sensor_.Command(command_);
   if (!answer) return;
   std::string wire = *answer + "\r\n";
-  uint32_t delay = realtime_ ? kSensorThinkMs + static_cast<uint32_t>(wire.size() * kBusMsPerChar) : 0;
+  uint32_t delay =
+      realtime_ ? kSensorThinkMs + static_cast<uint32_t>(wire.size() * kBusMsPerChar) : 0;
   link.Send(wire, delay);
 }

@@ -27,7 +27,7 @@ class Sdi12Relay {
 
   Sdi12Sensor sensor_;
   bool realtime_;
-  std::string command_;    // SDI-12 command being received
+  std::string command_;  // SDI-12 command being received
   bool inCommand_ = false;
   bool lineStarted_ = false;  // the interpreter holds part of a line
 };

@@ -4,9 +4,9 @@
 #include <cstdint>
 
 struct Sdi12SensorKind {
-  int code;                  // the sensor type code that "?X8!" reports
-  std::string_view model;    // six characters of the identification
-  bool answersType;          // older kinds do not know "?X8!"
+  int code;                // the sensor type code that "?X8!" reports
+  std::string_view model;  // six characters of the identification
+  bool answersType;        // older kinds do not know "?X8!"
   std::string_view calibration;
   std::string_view calibration2;  // type 121 only
   std::string_view serialNumber;
@@ -20,18 +20,23 @@ constexpr size_t kMaxSerialNumber = 31;
 
 // The digital sensors, by type code; the first row is the default.
 constexpr Sdi12SensorKind kKinds[] = {
-    {120, "SX-KX ", true, "0.000 -1.000000e+01 1.000000e-02 0.000000e+00 20.0 0.0", "", "KX4410372"},
+    {120, "SX-KX ", true, "0.000 -1.000000e+01 1.000000e-02 0.000000e+00 20.0 0.0", "",
+     "KX4410372"},
     {116, "5TM   ", true, "1 2 4 0 10 20 0 0 7", "", "TM0018830"},
     {117, "5TE   ", true, "1 2 4 0 10 20 0 0 7", "", "TE0023177"},
     {121, "SX-KY ", true, "0.000 -2.500000e+01 2.000000e-02 0.000000e+00 22.5 0.0",
      "1.0031 -0.0042 0.9987", "KY0051226"},
-    {122, "3KA   ", false, "0.000 -1.200000e+01 1.100000e-02 0.000000e+00 21.0 0.0", "", "3K0077410"},
-    {125, "SX-KB ", false, "0.000 -9.000000e+00 1.050000e-02 0.000000e+00 19.5 0.0", "", "KB0032015"},
-    {127, "SX-KA ", false, "0.000 -1.000000e+01 1.000000e-02 0.000000e+00 20.0 0.0", "", "KA0061824"},
+    {122, "3KA   ", false, "0.000 -1.200000e+01 1.100000e-02 0.000000e+00 21.0 0.0", "",
+     "3K0077410"},
+    {125, "SX-KB ", false, "0.000 -9.000000e+00 1.050000e-02 0.000000e+00 19.5 0.0", "",
+     "KB0032015"},
+    {127, "SX-KA ", false, "0.000 -1.000000e+01 1.000000e-02 0.000000e+00 20.0 0.0", "",
+     "KA0061824"},
 };
 
 // What a new sensor holds after its firmware was replaced.
-constexpr std::string_view kBlankCalibration = "0.000 0.000000e+00 1.000000e+00 0.000000e+00 0.0 0.0";
+constexpr std::string_view kBlankCalibration =
+    "0.000 0.000000e+00 1.000000e+00 0.000000e+00 0.0 0.0";
 
 const Sdi12SensorKind* KindFor(long code) {
   for (const Sdi12SensorKind& k : kKinds) {
@@ -40,7 +45,9 @@ const Sdi12SensorKind* KindFor(long code) {
   return &kKinds[0];
 }
 
-bool ValidAddress(char c) { return std::isalnum(static_cast<unsigned char>(c)) != 0; }
+bool ValidAddress(char c) {
+  return std::isalnum(static_cast<unsigned char>(c)) != 0;
+}
 
 bool ValidText(std::string_view v, size_t max) {
   if (v.empty() || v.size() > max) return false;
@@ -54,7 +61,8 @@ bool ValidText(std::string_view v, size_t max) {
 // "3.61" gives "361"; anything else the oldest version, "100".
 std::string VersionDigits(std::string_view v) {
   if (v.size() == 4 && std::isdigit(static_cast<unsigned char>(v[0])) && v[1] == '.' &&
-      std::isdigit(static_cast<unsigned char>(v[2])) && std::isdigit(static_cast<unsigned char>(v[3])))
+      std::isdigit(static_cast<unsigned char>(v[2])) &&
+      std::isdigit(static_cast<unsigned char>(v[3])))
     return {v[0], v[2], v[3]};
   return "100";
 }
@@ -72,7 +80,9 @@ Sdi12Sensor::Sdi12Sensor(const SimOptions& options, std::string_view version)
   if (a && a->size() == 1 && ValidAddress((*a)[0])) address_ = (*a)[0];
 }
 
-void Sdi12Sensor::Wake() { attentive_ = false; }
+void Sdi12Sensor::Wake() {
+  attentive_ = false;
+}
 
 void Sdi12Sensor::FactoryReset() {
   address_ = '0';

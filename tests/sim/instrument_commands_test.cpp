@@ -263,7 +263,8 @@ TEST_P(InstrumentCommands, AnswersAsScripted) {
 
 std::string ScriptName(const ::testing::TestParamInfo<Script>& info) {
   std::string n;
-  for (const char* p = info.param.name; *p; ++p) n += std::isalnum(static_cast<unsigned char>(*p)) ? *p : '_';
+  for (const char* p = info.param.name; *p; ++p)
+    n += std::isalnum(static_cast<unsigned char>(*p)) ? *p : '_';
   return n;
 }
 

@@ -50,7 +50,9 @@ const FaultCase kFaultCases[] = {
     {"CorruptCode",
      "MTQ",
      {"code-corrupt"},
-     {{"login *4738", Answer("OK")}, {"post", Answer("Code Corrupt!")}, {"post -init", Answer("Code Corrupt!")}}},
+     {{"login *4738", Answer("OK")},
+      {"post", Answer("Code Corrupt!")},
+      {"post -init", Answer("Code Corrupt!")}}},
     {"CorruptCodeAndBrokenDataFlash",
      "RV",
      {"code-corrupt", "dataflash-fail"},
@@ -68,7 +70,9 @@ TEST_P(InstrumentFaults, AnswerAsTheFaultSays) {
   }
 }
 
-std::string FaultName(const ::testing::TestParamInfo<FaultCase>& info) { return info.param.name; }
+std::string FaultName(const ::testing::TestParamInfo<FaultCase>& info) {
+  return info.param.name;
+}
 
 INSTANTIATE_TEST_SUITE_P(Faults, InstrumentFaults, ::testing::ValuesIn(kFaultCases), FaultName);
 

@@ -21,10 +21,10 @@ struct LoginCase {
 };
 
 const LoginCase kLoginCases[] = {
-    {"MTQ", "3.50", true},   {"V8X", "2.05", true},  {"VMINI", "1.20", true},
-    {"V7X", "3.51", true},   {"PTM7", "1.10", true}, {"TQ", "2.10", false},
-    {"RV", "1.23", false},   {"HSRB", "1.05", false}, {"QHM", "1.00", false},
-    {"TRNK6", "1.00", false}, {"KCB", "1.02", false}, {"SG", "1.40", false},
+    {"MTQ", "3.50", true},    {"V8X", "2.05", true},   {"VMINI", "1.20", true},
+    {"V7X", "3.51", true},    {"PTM7", "1.10", true},  {"TQ", "2.10", false},
+    {"RV", "1.23", false},    {"HSRB", "1.05", false}, {"QHM", "1.00", false},
+    {"TRNK6", "1.00", false}, {"KCB", "1.02", false},  {"SG", "1.40", false},
     {"RD60", "2.00", false},
 };
 
@@ -48,7 +48,9 @@ TEST_P(InstrumentLogin, SettingsOnlyAfterTheAccessCode) {
   EXPECT_NE(value, Answer("?"));
 }
 
-std::string LoginName(const ::testing::TestParamInfo<LoginCase>& info) { return info.param.type; }
+std::string LoginName(const ::testing::TestParamInfo<LoginCase>& info) {
+  return info.param.type;
+}
 
 INSTANTIATE_TEST_SUITE_P(Types, InstrumentLogin, ::testing::ValuesIn(kLoginCases), LoginName);
 

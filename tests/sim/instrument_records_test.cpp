@@ -56,7 +56,8 @@ TEST_F(RecordLists, ReplaceAppendAndRefuse) {
     EXPECT_EQ(Ask("get -" + w + " -1"), Answer("ERROR"));
     // Filled up to its capacity, and no further.
     for (size_t i = l.count + 1; i < l.capacity; ++i) {
-      ASSERT_EQ(Ask("set -" + w + " " + std::to_string(i) + " R" + std::to_string(i)), Answer("OK"));
+      ASSERT_EQ(Ask("set -" + w + " " + std::to_string(i) + " R" + std::to_string(i)),
+                Answer("OK"));
     }
     EXPECT_EQ(Ask("get -" + w), Answer(std::to_string(l.capacity)));
     EXPECT_EQ(Ask("set -" + w + " " + std::to_string(l.capacity) + " Over"), Answer("ERROR"));
@@ -78,7 +79,7 @@ struct CalCase {
   const char* getFirst;  // the first slot
   const char* getLast;   // the last slot
   const char* setLast;
-  const char* getPast;   // one past the last slot
+  const char* getPast;  // one past the last slot
   const char* setPast;
   const char* getUsedEnd;  // the first unused slot of a device in use
 };
@@ -109,7 +110,9 @@ TEST_P(CalibrationLists, SlotsReadBackWhatWasSet) {
   EXPECT_EQ(w.Ask(std::string(c.setPast) + "1 2"), Answer("ERROR"));
 }
 
-std::string CalName(const ::testing::TestParamInfo<CalCase>& info) { return info.param.type; }
+std::string CalName(const ::testing::TestParamInfo<CalCase>& info) {
+  return info.param.type;
+}
 
 INSTANTIATE_TEST_SUITE_P(Types, CalibrationLists, ::testing::ValuesIn(kCalCases), CalName);
 

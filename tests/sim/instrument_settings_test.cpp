@@ -29,18 +29,40 @@ struct TypeValues {
 
 // The values behind each type's request mask of the settings save.
 const TypeValues kTypes[] = {
-    {"RV", "1.23", {{"i", 8}, {"sn", 15}, {"contr", 0}, {"adc15", 128}, {"adc30", 128}, {"units", 128}}},
+    {"RV",
+     "1.23",
+     {{"i", 8}, {"sn", 15}, {"contr", 0}, {"adc15", 128}, {"adc30", 128}, {"units", 128}}},
     {"KCB", "1.02", {{"i", 8}, {"sn", 15}}},
-    {"VMINI", "1.20",
-     {{"sn", 15}, {"lang", 0}, {"contr", 0}, {"fvals", 128}, {"uvals", 128}, {"hadj", 128}, {"tau", 0}}},
+    {"VMINI",
+     "1.20",
+     {{"sn", 15},
+      {"lang", 0},
+      {"contr", 0},
+      {"fvals", 128},
+      {"uvals", 128},
+      {"hadj", 128},
+      {"tau", 0}}},
     {"SG", "1.40", {{"sn", 15}, {"contr", 0}, {"fvals", 128}, {"units", 0}}},
     {"TQ", "2.10", {{"sn", 15}, {"contr", 0}, {"units", 0}, {"adc", 16}, {"sample", 128}}},
-    {"HSRB", "1.05",
-     {{"sn", 15}, {"adccal", 63}, {"wtoffset", 63}, {"p1offset", 63}, {"auto", 63},
-      {"wtfactory", 63}, {"sys", 128}}},
+    {"HSRB",
+     "1.05",
+     {{"sn", 15},
+      {"adccal", 63},
+      {"wtoffset", 63},
+      {"p1offset", 63},
+      {"auto", 63},
+      {"wtfactory", 63},
+      {"sys", 128}}},
     {"V7X", "3.51", {{"adccal", 63}, {"config", 64}}},
-    {"RD60", "2.00",
-     {{"adccal", 63}, {"loc", 128}, {"x", 16}, {"ext", 16}, {"sn", 15}, {"contr", 0}, {"config", 64}}},
+    {"RD60",
+     "2.00",
+     {{"adccal", 63},
+      {"loc", 128},
+      {"x", 16},
+      {"ext", 16},
+      {"sn", 15},
+      {"contr", 0},
+      {"config", 64}}},
     {"QHM", "1.00", {{"sn", 15}, {"config", 64}, {"p", 128}, {"pv", 128}, {"tadj", 128}}},
     {"PTM7", "1.10", {{"sn", 15}, {"config", 64}}},
     {"MTQ", "3.50", {{"sn", 15}, {"config", 64}}},
@@ -94,7 +116,9 @@ TEST_P(InstrumentSettingsRoundTrip, EveryValueReadsBackWhatWasSet) {
   }
 }
 
-std::string TypeName(const ::testing::TestParamInfo<TypeValues>& info) { return info.param.type; }
+std::string TypeName(const ::testing::TestParamInfo<TypeValues>& info) {
+  return info.param.type;
+}
 
 INSTANTIATE_TEST_SUITE_P(Types, InstrumentSettingsRoundTrip, ::testing::ValuesIn(kTypes), TypeName);
 

@@ -3,11 +3,10 @@
 // up to the interpreter's prompt or the SDI-12 line end. It knows nothing of the host layers.
 
 #include <fcntl.h>
+#include <gtest/gtest.h>
 #include <poll.h>
 #include <termios.h>
 #include <unistd.h>
-
-#include <gtest/gtest.h>
 
 #include <chrono>
 #include <memory>
@@ -63,7 +62,8 @@ class Wire {
     using Clock = std::chrono::steady_clock;
     std::string got;
     auto deadline = Clock::now() + std::chrono::milliseconds(timeoutMs);
-    while (!(got.size() >= end.size() && got.compare(got.size() - end.size(), end.size(), end) == 0)) {
+    while (
+        !(got.size() >= end.size() && got.compare(got.size() - end.size(), end.size(), end) == 0)) {
       auto left =
           std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now()).count();
       if (left <= 0) break;
@@ -113,7 +113,9 @@ class Wire {
 };
 
 // "\r" + body + "\r>"
-inline std::string Answer(std::string_view body) { return "\r" + std::string(body) + "\r>"; }
+inline std::string Answer(std::string_view body) {
+  return "\r" + std::string(body) + "\r>";
+}
 inline const std::string kPromptAlone = "\r\r>";
 
 // A simulated device of a type, started for one test, with the test's end of its wire open.

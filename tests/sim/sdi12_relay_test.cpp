@@ -15,7 +15,9 @@ namespace {
 using instrument_wire::Answer;
 using instrument_wire::Device;
 
-std::string Line(const std::string& s) { return s + "\r\n"; }
+std::string Line(const std::string& s) {
+  return s + "\r\n";
+}
 
 struct SdiStep {
   std::string command;
@@ -169,7 +171,9 @@ TEST_P(Sdi12Relay, SensorAnswersAsScripted) {
   }
 }
 
-std::string SdiName(const ::testing::TestParamInfo<SdiCase>& info) { return info.param.name; }
+std::string SdiName(const ::testing::TestParamInfo<SdiCase>& info) {
+  return info.param.name;
+}
 
 INSTANTIATE_TEST_SUITE_P(Cases, Sdi12Relay, ::testing::ValuesIn(kSdiCases), SdiName);
 
