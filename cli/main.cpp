@@ -53,6 +53,11 @@ int main(int argc, char** argv) {
   info->add_option("FILE", infoFile, "The TI-Text file")->required();
   info->add_flag("--json", infoJson, "Print one JSON object");
 
+  std::string exchangePort, exchangeLine = "get -ver";
+  auto* exchange = app.add_subcommand("exchange", "Send one command to a device and print its answer");
+  exchange->add_option("--port", exchangePort, "Port: a name under /dev or an absolute path")->required();
+  exchange->add_option("command", exchangeLine, "The command line")->capture_default_str();
+
   try {
     app.parse(argc, argv);
   } catch (const CLI::ParseError& e) {
@@ -65,5 +70,6 @@ int main(int argc, char** argv) {
   if (*ports) return PortsCommand(all, portsJson);
   if (*dump) return DumpCommand(dumpFirmware, dumpOut);
   if (*info) return InfoCommand(infoFile, infoJson);
+  if (*exchange) return ExchangeCommand(exchangePort, exchangeLine);
   return 2;
 }
