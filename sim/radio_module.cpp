@@ -24,7 +24,7 @@ class RadioModule::Station : public SimLink {
       : module_(module), options_(std::move(options)), device(options_) {}
 
   LoggerInterpreter* logger() { return dynamic_cast<LoggerInterpreter*>(device.interpreter()); }
-  std::string name() const { return options_.deviceName; }
+  const std::string& name() const { return options_.deviceName; }
 
   bool Listening(uint64_t nowMs) const {
     return state == State::LoggedIn || (state == State::Listening && nowMs < listenUntilMs);
@@ -35,8 +35,8 @@ class RadioModule::Station : public SimLink {
     if (module_.link_) module_.link_->Send(bytes, delayMs + module_.latencyMs_);
   }
   void DropPendingOutput() override {}
-  uint32_t HostBaud() const override { return baud_; }
-  uint32_t DeviceBaud() const override { return baud_; }
+  uint32_t HostBaud() const override { return kAirBaud; }
+  uint32_t DeviceBaud() const override { return kAirBaud; }
   void SetDeviceBaud(uint32_t) override {}  // the air's rate is the radio's
   uint64_t NowMs() const override { return module_.link_ ? module_.link_->NowMs() : 0; }
   void WakeAfter(uint32_t ms) override {
@@ -45,18 +45,17 @@ class RadioModule::Station : public SimLink {
   bool HostConnected() const override { return module_.link_ && module_.link_->HostConnected(); }
   const SimOptions& Options() const override { return options_; }
 
+ private:
+  static constexpr uint32_t kAirBaud = 9600;
+  RadioModule& module_;
+  SimOptions options_;
+
+ public:
+  SimDevice device;  // after options_, which it is made from
   State state = State::Asleep;
   uint64_t listenUntilMs = 0;
   uint32_t wakeCount = 0;
   uint64_t lastPacketMs = 0;
-
- private:
-  RadioModule& module_;
-  SimOptions options_;
-  uint32_t baud_ = 9600;
-
- public:
-  SimDevice device;
 };
 
 RadioModule::RadioModule(const SimOptions& options)
@@ -138,8 +137,8 @@ void RadioModule::OnBytes(std::string_view bytes, SimLink& link) {
   }
 }
 
-bool RadioModule::Hears(const Station& s) const {
-  const LoggerInterpreter* l = const_cast<Station&>(s).logger();
+bool RadioModule::Hears(Station& s) const {
+  const LoggerInterpreter* l = s.logger();
   RadioValues v = l ? l->radio() : DefaultRadioValues();
   return v.rch == values_.rch && v.rsch == values_.rsch;
 }

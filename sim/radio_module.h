@@ -39,7 +39,7 @@ class RadioModule : public DeviceModel {
 
   void StartLoggers(uint64_t nowMs);
   void OnAirLine(const std::string& line, uint64_t nowMs);
-  bool Hears(const Station& s) const;
+  bool Hears(Station& s) const;
   Station* FindListening(std::string_view name, uint64_t nowMs);
   void Login(Station& s, uint64_t nowMs);
 
