@@ -143,7 +143,8 @@ int32_t QPRestoreInfo(Quil_protocol& qp, const char* path, const char* replaceme
     case SettingsFamily::None:
       return -13;
   }
-  if (result > 0) {
+  // A partial restore is not reported as a success.
+  if (result >= 0) {
     QP_LOG(qp, kQPLogDone, "QPRestoreInfo successfully restored device setting");
   } else {
     QP_LOG(qp, kQPLogFailure, "QPRestoreInfo received error %d trying to upload device settings",

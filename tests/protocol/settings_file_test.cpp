@@ -8,6 +8,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <clocale>
 #include <csignal>
 #include <filesystem>
 #include <fstream>
@@ -103,6 +104,24 @@ TEST_F(SettingsFile, Kt30WithAdcLinesReadsBackUnchanged) {
   EXPECT_EQ(reader.heldMask, 0xFFFFEFFF & ~(kMaskVersion | 0xF0000000u));
   reader.loggerSettings.validMask = writer.loggerSettings.validMask;
   EXPECT_EQ(reader.loggerSettings, writer.loggerSettings);
+}
+
+TEST_F(SettingsFile, NumbersStayCLocaleUnderACommaDecimalLocale) {
+  const char* previous = std::setlocale(LC_NUMERIC, nullptr);
+  const std::string saved = previous != nullptr ? previous : "C";
+  if (std::setlocale(LC_NUMERIC, "de_DE.UTF-8") == nullptr) GTEST_SKIP() << "no de_DE locale";
+  writer.deviceType = DT_KT30;
+  writer.loggerSettings = Kt30WithEverything();
+  int32_t written = WriteInfoFile(writer, Path().c_str());
+  reader.deviceType = DT_KT30;
+  int32_t read = ReadInfoFile(reader, Path().c_str());
+  std::setlocale(LC_NUMERIC, saved.c_str());
+  ASSERT_EQ(written, 1);
+  ASSERT_EQ(read, 1);
+  EXPECT_NE(ReadWholeFile(Path()).find("\r\nlat=\"+46.73210\"\r\nlon=\"-117.12340\"\r\n"),
+            std::string::npos);
+  EXPECT_EQ(reader.loggerSettings.latitude, 46.7321);
+  EXPECT_EQ(reader.loggerSettings.longitude, -117.1234);
 }
 
 TEST_F(SettingsFile, LoggerWithoutAdcOrBuildBitsWritesNoSuchLines) {
