@@ -14,6 +14,7 @@
 #include <ctime>
 #include <deque>
 #include <filesystem>
+#include <vector>
 
 #include "bsl/device_types.h"
 
@@ -159,30 +160,44 @@ class PtyServer::Impl : public SimLink {
     return static_cast<int>((next - now + 999) / 1000);
   }
 
-  void HandleOpensAndCloses() {
+  // Reads every queued open and close of the slave, in order.
+  std::vector<uint32_t> DrainSlaveEvents() {
+    std::vector<uint32_t> masks;
     alignas(inotify_event) char buf[4096];
     for (;;) {
       ssize_t len = read(inotify_, buf, sizeof buf);
-      if (len <= 0) return;
+      if (len <= 0) return masks;
       for (char* p = buf; p < buf + len;) {
         auto* ev = reinterpret_cast<inotify_event*>(p);
-        if (ev->mask & IN_OPEN) {
-          if (openCount_++ == 0) {
-            hostOpen_ = true;
-            ReadHostBaud();
-            model_->OnHostOpen(*this);
-          }
-        } else if (ev->mask & (IN_CLOSE_WRITE | IN_CLOSE_NOWRITE)) {
-          if (openCount_ > 0 && --openCount_ == 0) {
-            // What the host wrote before closing still reaches the device.
-            ReadFromHost();
-            DeliverAllInput();
-            hostOpen_ = false;
-            out_.clear();
-            model_->OnHostClose(*this);
-          }
-        }
+        masks.push_back(ev->mask);
         p += sizeof(inotify_event) + ev->len;
+      }
+    }
+  }
+
+  void HandleOpensAndCloses() {
+    std::vector<uint32_t> masks = DrainSlaveEvents();
+    for (size_t i = 0; i < masks.size(); ++i) {
+      if (masks[i] & IN_OPEN) {
+        if (openCount_++ == 0) {
+          hostOpen_ = true;
+          ReadHostBaud();
+          model_->OnHostOpen(*this);
+        }
+      } else if (masks[i] & (IN_CLOSE_WRITE | IN_CLOSE_NOWRITE)) {
+        if (openCount_ > 0 && --openCount_ == 0) {
+          // What the host wrote before closing still reaches the device, unless the host has
+          // opened the port again already: then the queued bytes may be the new session's.
+          std::vector<uint32_t> later = DrainSlaveEvents();
+          masks.insert(masks.end(), later.begin(), later.end());
+          bool reopened = false;
+          for (size_t j = i + 1; j < masks.size(); ++j) reopened |= (masks[j] & IN_OPEN) != 0;
+          if (!reopened) ReadFromHost();
+          if (!reopened) DeliverAllInput();
+          hostOpen_ = false;
+          out_.clear();
+          model_->OnHostClose(*this);
+        }
       }
     }
   }

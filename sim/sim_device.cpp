@@ -108,7 +108,8 @@ void SimDevice::EnterBootloader(SimLink& link, bool attached) {
 }
 
 void SimDevice::Restart(SimLink& link) {
-  (void)link;
+  // The command interpreter always starts at 9600 baud.
+  link.SetDeviceBaud(9600);
   mode_ = Mode::Interpreter;
   line_.clear();
   sessionsSinceRestart = 0;

@@ -37,6 +37,19 @@ TEST(SimulatorTest, CommandInterpreterAnswersIdentity) {
   EXPECT_EQ(Exchange(port, "get -ver\r\n"), "\rMTQ 3.50\r>");
 }
 
+// A host that closes the port and opens it again at once (as an update does when it hands the
+// port to the bootloader) must be answered in its new session.
+TEST(SimulatorTest, ImmediateReopenIsAnsweredInTheNewSession) {
+  auto sim = StartSim(MakeTestOptions("MTQ", "3.50"));
+  ASSERT_TRUE(sim);
+  for (int i = 0; i < 30; ++i) {
+    QuilSerial port;
+    ASSERT_EQ(QSOpen(port, sim->slavePath().c_str(), 9600), 1);
+    ASSERT_EQ(Exchange(port, "get -ver\r"), "\rMTQ 3.50\r>") << "session " << i;
+    QSClose(port);
+  }
+}
+
 // Records what the core tells a model.
 class RecordingModel : public DeviceModel {
  public:
