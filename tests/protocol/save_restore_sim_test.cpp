@@ -107,3 +107,34 @@ INSTANTIATE_TEST_SUITE_P(
     [](const auto& info) { return std::string(info.param.type); });
 
 }  // namespace
+
+namespace {
+
+using SensorSaveRestore = ProtocolOnSim;
+
+// The digital sensor is reached over the same port as the comm device's command interpreter.
+TEST_F(SensorSaveRestore, DigitalSensorThroughItsCommDevice) {
+  ASSERT_GE(Connect("SOLIX-KA", "3.61", {"sensor-address=4"}), 0);
+  EXPECT_EQ(qp.deviceType, DT_SOLIX_KA);
+  ASSERT_EQ(QPSaveInfo(qp, SettingsPath().c_str()), 1);
+  const std::string saved = ReadWholeFile(SettingsPath());
+  EXPECT_NE(saved.find("\r\naddress=\"4\"\r\naddressInt=\"52\"\r\n"), std::string::npos) << saved;
+  EXPECT_NE(saved.find("\r\nsn=\"KX4410372\"\r\n"), std::string::npos) << saved;
+
+  // A later run restores from the file. This sensor was not updated and is still at its
+  // address, so the address change (always sent to address 0) goes unanswered: -22, while the
+  // serial number and the calibration are written back.
+  Quil_protocol later{&log};
+  QPLogout(qp, false);
+  ASSERT_GE(Reconnect(later), 0);
+  later.sensor->answerTimeoutMs = 250;
+  later.sensor->attempts = 2;
+  EXPECT_EQ(QPRestoreInfo(later, SettingsPath().c_str(), nullptr), -22);
+  EXPECT_EQ(later.sensor->sensorAddress, '4');
+  EXPECT_NE(Log().find("SDISetSensorCalibration successfully set sensor X5 calibration to"),
+            std::string::npos);
+  EXPECT_NE(Log().find("SDISetSensorSN successfully set sensor serial number to \"KX4410372\""),
+            std::string::npos);
+}
+
+}  // namespace
