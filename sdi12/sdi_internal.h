@@ -29,13 +29,12 @@ void SDISetText(std::array<char, N>& field, std::string_view text) {
 }
 
 // A field of an answer: the text after the address, with one leading blank skipped, cut at the
-// first carriage return.
+// line end.
 std::string_view SDIAnswerField(std::string_view answer);
 
 // Sends a command that the sensor acknowledges with "OK" or refuses with "ERROR", up to
 // `attempts` times. result carries over between calls (a second string of one setting): "OK"
 // makes a non-negative result 1, "ERROR" makes it -34, anything else makes a 0 result -22, and
-// a failed last send makes it that send's error.
-// error). Returns 1 when the sensor acknowledged, 0 when it did not, or the failed last send's
-// error.
+// a failed last send makes it that send's error. Returns 1 when the sensor acknowledged, 0 when
+// it did not, or the failed last send's error.
 int32_t SDISendAcknowledged(QuilSDI12& sdi, const char* command, int32_t& result);
