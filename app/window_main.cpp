@@ -376,3 +376,5 @@ void TfrmMain::ProcessMessages() {
 bool TfrmMain::KeepGoing() { return s.keepGoing; }
 
 void TfrmMain::Beep() { QApplication::beep(); }
+
+void TfrmMain::BootloaderPhase(bool running) { emit BootloaderPhaseChanged(running); }

@@ -114,10 +114,13 @@ class TfrmMain : public QMainWindow, public UpdateUI {
   void ProcessMessages() override;
   bool KeepGoing() override;
   void Beep() override;
+  void BootloaderPhase(bool running) override;
 
  signals:
   // An update started by Start or "Update Firmware" has ended with this result.
   void UpdateFinished(int result);
+  // The device runs its bootloader (running) or no longer.
+  void BootloaderPhaseChanged(bool running);
 
  protected:
   void showEvent(QShowEvent* event) override;

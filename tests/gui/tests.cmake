@@ -13,3 +13,8 @@ gtest_discover_tests(test_gui
 add_executable(quilbsl-window-shot ${CMAKE_CURRENT_LIST_DIR}/screenshot/window_shot.cpp)
 target_include_directories(quilbsl-window-shot PRIVATE ${PROJECT_SOURCE_DIR})
 target_link_libraries(quilbsl-window-shot PRIVATE quil_window)
+
+# The window's responsiveness during a real-speed update (run by hand; never part of the tests).
+add_executable(quilbsl-window-probe ${CMAKE_CURRENT_LIST_DIR}/probe/window_probe.cpp)
+target_include_directories(quilbsl-window-probe PRIVATE ${PROJECT_SOURCE_DIR})
+target_link_libraries(quilbsl-window-probe PRIVATE quil_window quil_sim)
