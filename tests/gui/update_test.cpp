@@ -156,6 +156,29 @@ TEST_F(WindowUpdateTest, AFailedUpdateIsToldOnceAndRestoresTheWindow) {
   EXPECT_FALSE(QApplication::overrideCursor());
 }
 
+TEST_F(WindowUpdateTest, AQuitGuardThatIsNotAnsweredOkClosesAndCancelsTheTransfer) {
+  ASSERT_NO_FATAL_FAILURE(StartDevice());
+  TfrmMain& w = OpenWithWeb();
+  answers[kQuitGuardTitle] = QMessageBox::Cancel;  // the box failed
+  auto* bar = Control<QProgressBar>(w, "statusBar");
+  bool closed = false;
+  QObject::connect(bar, &QProgressBar::valueChanged, &w, [&](int value) {
+    if (value >= 40 && !closed) {
+      closed = true;
+      QMetaObject::invokeMethod(&w, [&w] { w.close(); }, Qt::QueuedConnection);
+    }
+  });
+  EXPECT_EQ(RunUpdateThroughWindow(), -40);
+  EXPECT_FALSE(w.isVisible());
+  EXPECT_FALSE(w.state().keepGoing);
+  ASSERT_GE(Titles().size(), 2u);
+  EXPECT_EQ(Titles()[0], kQuitGuardTitle);
+  EXPECT_EQ(Titles()[1], "Firmware Upload Error");
+  // The choices were stored as the window closed.
+  const std::string stored = ReadWholeFile(dir.File("config/Quillon Devices, Inc/QuilBSL.conf"));
+  EXPECT_NE(stored.find("CommPort=" + sim->announcePath()), std::string::npos) << stored;
+}
+
 TEST_F(WindowUpdateTest, ClosingTheWindowEndsTheProgramWithTheFeedbackFormOpen) {
   TfrmMain& w = OpenWithWeb();
   web->show();
