@@ -28,6 +28,13 @@ int UpdateCommand(const UpdateArgs& args) {
   UpdaterState s;
   s.ui = &ui;
   const std::string folder = args.dataDir.empty() ? DefaultDataFolder() : args.dataDir;
+  std::error_code ec;
+  std::filesystem::create_directories(folder, ec);
+  if (!std::filesystem::is_directory(folder, ec)) {
+    // Without it there is no log and no settings file: don't touch the device.
+    std::fprintf(stderr, "The data folder \"%s\" can't be created.\n", folder.c_str());
+    return 2;
+  }
   int32_t status = UpdaterStartup(s, folder);
   ui.SetLog(s.log.get());
   if (status < 0) {

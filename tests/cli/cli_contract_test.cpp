@@ -49,6 +49,7 @@ TEST(CliUsage, BadInvocationsExitWithTwo) {
       {"update", "--port", "ttyUSB0", "--new-sn", "1234567890123456"},
       {"update", "--port", "ttyUSB0", "--firmware", "/no/such/file.txt"},
       {"update", "--port", "ttyUSB0", "--what"},
+      {"update", "--port", "ttyUSB0", "--data-dir", "/proc/no-such-folder"},
       {"ports", "--port", "ttyUSB0"},
       {"dump"},
       {"info"},
