@@ -19,7 +19,9 @@
 
 namespace {
 
-QString Q(const std::string& text) { return QString::fromStdString(text); }
+QString Q(const std::string& text) {
+  return QString::fromStdString(text);
+}
 
 QMessageBox::Icon IconFor(MessageKind kind) {
   switch (kind) {
@@ -88,7 +90,9 @@ TfrmMain::TfrmMain(WindowOptions options, QWidget* parent)
   ConnectHandlers();
 }
 
-TfrmMain::~TfrmMain() { s.ui = nullptr; }
+TfrmMain::~TfrmMain() {
+  s.ui = nullptr;
+}
 
 void TfrmMain::SetWebForm(TfrmWeb* web) {
   web_ = web;
@@ -224,7 +228,8 @@ void TfrmMain::ShowDeviceLabels(const std::string& name) {
 }
 
 void TfrmMain::TellWebBuildIdentity() {
-  if (web_ != nullptr) web_->SetBuildIdentity(s.firmwareVersion, Q(s.deviceName + " Firmware Updater"));
+  if (web_ != nullptr)
+    web_->SetBuildIdentity(s.firmwareVersion, Q(s.deviceName + " Firmware Updater"));
 }
 
 void TfrmMain::timerConstructorErrorsTimer() {
@@ -248,7 +253,9 @@ void TfrmMain::Exit1Click() {
   quitChecked_ = false;
 }
 
-void TfrmMain::btnCloseClick() { close(); }
+void TfrmMain::btnCloseClick() {
+  close();
+}
 
 void TfrmMain::closeEvent(QCloseEvent* event) {
   // The close box, Alt+F4 and the window manager's Close come here.
@@ -302,7 +309,9 @@ void TfrmMain::btnStartClick() {
   timerStart->start();
 }
 
-void TfrmMain::UpdateFirmware1Click() { btnStartClick(); }
+void TfrmMain::UpdateFirmware1Click() {
+  btnStartClick();
+}
 
 void TfrmMain::SetUpdateControls(bool running) {
   for (QWidget* control : {static_cast<QWidget*>(ui->btnStart), static_cast<QWidget*>(ui->btnClose),
@@ -351,13 +360,21 @@ void TfrmMain::SetStatus(const std::string& text) {
   ProcessMessages();
 }
 
-void TfrmMain::HideStatus() { ui->statusText->hide(); }
+void TfrmMain::HideStatus() {
+  ui->statusText->hide();
+}
 
-void TfrmMain::SetInstruction(const std::string& text) { ui->lblConnect->setText(Q(text)); }
+void TfrmMain::SetInstruction(const std::string& text) {
+  ui->lblConnect->setText(Q(text));
+}
 
-void TfrmMain::SetProgress(int position) { ui->statusBar->setValue(position); }
+void TfrmMain::SetProgress(int position) {
+  ui->statusBar->setValue(position);
+}
 
-void TfrmMain::StepProgress() { ui->statusBar->setValue(std::min(ui->statusBar->value() + 2, 100)); }
+void TfrmMain::StepProgress() {
+  ui->statusBar->setValue(std::min(ui->statusBar->value() + 2, 100));
+}
 
 void TfrmMain::Tell(const std::string& text, const std::string& title, MessageKind kind) {
   lastToldTitle_ = title;
@@ -373,8 +390,14 @@ void TfrmMain::ProcessMessages() {
   QCoreApplication::processEvents(QEventLoop::AllEvents);
 }
 
-bool TfrmMain::KeepGoing() { return s.keepGoing; }
+bool TfrmMain::KeepGoing() {
+  return s.keepGoing;
+}
 
-void TfrmMain::Beep() { QApplication::beep(); }
+void TfrmMain::Beep() {
+  QApplication::beep();
+}
 
-void TfrmMain::BootloaderPhase(bool running) { emit BootloaderPhaseChanged(running); }
+void TfrmMain::BootloaderPhase(bool running) {
+  emit BootloaderPhaseChanged(running);
+}

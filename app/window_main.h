@@ -92,9 +92,9 @@ class TfrmMain : public QMainWindow, public UpdateUI {
 
   // ---- The port choice ----
   std::array<CommPortEntry, kPortListCapacity> portList{};
-  int32_t portCount = 0;       // entries of portList filled by the last enumeration
-  int32_t selectedPort = 0;    // index of the chosen port in portList
-  QuilSerial enumPort;         // never opened; only lends its log to the enumeration
+  int32_t portCount = 0;     // entries of portList filled by the last enumeration
+  int32_t selectedPort = 0;  // index of the chosen port in portList
+  QuilSerial enumPort;       // never opened; only lends its log to the enumeration
   bool findAllComms = false;
   bool storedPortExists = false;
 

@@ -42,7 +42,9 @@ void TfrmMain::ForceFindAllCommPorts1Click() {
   findAllComms = ui->ForceFindAllCommPorts1->isChecked();
 }
 
-void TfrmMain::DontEraseData1Click() { s.dontEraseData = ui->DontEraseData1->isChecked(); }
+void TfrmMain::DontEraseData1Click() {
+  s.dontEraseData = ui->DontEraseData1->isChecked();
+}
 
 void TfrmMain::PromptforSerialNumber1Click() {
   s.replaceSerialNumber = ui->PromptforSerialNumber1->isChecked();

@@ -10,8 +10,7 @@ constexpr const char* kNoPorts = "No Comm Ports Found";
 int32_t TfrmMain::EnumeratePorts() {
   ui->cbCommPort->clear();
   int32_t count = kPortListCapacity;
-  const int32_t r =
-      CommPortEnum(&enumPort, portList.data(), &count, findAllComms, options_.ports);
+  const int32_t r = CommPortEnum(&enumPort, portList.data(), &count, findAllComms, options_.ports);
   portCount = r > 0 ? count : 0;  // a failed enumeration counts as no ports
   for (int32_t i = 0; i < portCount; ++i) {
     ui->cbCommPort->addItem(QString::fromStdString(portList[i].displayText));

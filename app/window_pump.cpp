@@ -27,6 +27,10 @@ void WindowPump(uint32_t maxWaitMs) {
   }
 }
 
-WindowPumpInstalled::WindowPumpInstalled() { SetMessagePump(WindowPump); }
+WindowPumpInstalled::WindowPumpInstalled() {
+  SetMessagePump(WindowPump);
+}
 
-WindowPumpInstalled::~WindowPumpInstalled() { SetMessagePump(nullptr); }
+WindowPumpInstalled::~WindowPumpInstalled() {
+  SetMessagePump(nullptr);
+}

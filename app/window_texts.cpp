@@ -40,4 +40,6 @@ std::string AboutText(const std::string& caption, const std::string& version) {
   return caption + "\nVersion " + version + "\n\n" + kAboutNotice;
 }
 
-std::string AboutTitle(const std::string& name) { return "About " + name + " Firmware Updater"; }
+std::string AboutTitle(const std::string& name) {
+  return "About " + name + " Firmware Updater";
+}

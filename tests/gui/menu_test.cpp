@@ -60,13 +60,20 @@ TEST_F(WindowTest, OpeningFirmwareFilesSetsTheDeviceTheUpdaterExpects) {
   };
   const Case cases[] = {
       {"MTQ 3-61.txt", "", kBuildLabels, "Vapora MTQ", 361, {}},
-      {"KT30-1-12.txt", testfw::TiText("KT30 1.12"),
+      {"KT30-1-12.txt",
+       testfw::TiText("KT30 1.12"),
        // The model text comes from the file's name.
        {"This utility updates Kt30 firmware to", "KT30-1.12", "Connect Kt30 to computer comm port.",
         "Connect to Kt30 with Comm Port"},
-       "Kt30", 112, {}},
+       "Kt30",
+       112,
+       {}},
       // A name that names no device: the build's type, with a warning; labels stay.
-      {"firmware.txt", testfw::TiText("KT30 1.12"), kBuildLabels, "Vapora MTQ", 361,
+      {"firmware.txt",
+       testfw::TiText("KT30 1.12"),
+       kBuildLabels,
+       "Vapora MTQ",
+       361,
        {"File Name Error"}},
   };
   for (const Case& c : cases) {
@@ -75,9 +82,8 @@ TEST_F(WindowTest, OpeningFirmwareFilesSetsTheDeviceTheUpdaterExpects) {
     TfrmMain& w = Open();
     // Start disabled (no port): opening a file enables it.
     ASSERT_FALSE(Control<QPushButton>(w, "btnStart")->isEnabled());
-    chosenFile = c.content.empty()
-                     ? QString(QUILBSL_SOURCE_DIR) + "/firmware/" + c.file
-                     : Q(testfw::WriteFile(dir.File(c.file), c.content));
+    chosenFile = c.content.empty() ? QString(QUILBSL_SOURCE_DIR) + "/firmware/" + c.file
+                                   : Q(testfw::WriteFile(dir.File(c.file), c.content));
     Control<QAction>(w, "OpenFirmwareFile1")->trigger();
 
     EXPECT_EQ(Titles(), c.titles);

@@ -73,7 +73,8 @@ TEST_F(WindowTest, QuestionsUseTheApplicationsOkCancelBoxAndAreNotLogged) {
     EXPECT_EQ(ok, button == QMessageBox::Ok);
     EXPECT_EQ(seen.title, "Wrong Device");
     EXPECT_EQ(seen.icon, QMessageBox::Warning);
-    EXPECT_EQ(seen.buttons, (QList<QMessageBox::StandardButton>{QMessageBox::Ok, QMessageBox::Cancel}));
+    EXPECT_EQ(seen.buttons,
+              (QList<QMessageBox::StandardButton>{QMessageBox::Ok, QMessageBox::Cancel}));
   }
   EXPECT_EQ(Log().find("Go on?"), std::string::npos);
 }

@@ -34,7 +34,8 @@ TEST_F(WindowTest, StartUpChoosesTheStoredPortOrTheFirst) {
     if (c.stored != nullptr) Store("CommPort", QString(c.stored));
     TfrmMain& w = Open();
     auto* box = Control<QComboBox>(w, "cbCommPort");
-    EXPECT_EQ(Items(box), (QStringList{"ttyUSB3 Communications Port", "ttyUSB7 Communications Port"}));
+    EXPECT_EQ(Items(box),
+              (QStringList{"ttyUSB3 Communications Port", "ttyUSB7 Communications Port"}));
     EXPECT_EQ(w.portCount, 2);
     EXPECT_EQ(w.selectedPort, c.selected);
     EXPECT_EQ(box->currentIndex(), c.selected);
@@ -92,7 +93,8 @@ TEST_F(WindowTest, DropDownAfterAnUnplugKeepsShowingTheChosenPort) {
   RemoveSysfsPort("ttyUSB0");
   box->showPopup();
   box->hidePopup();
-  EXPECT_EQ(Items(box), (QStringList{"ttyUSB1 Communications Port", "ttyUSB2 Communications Port"}));
+  EXPECT_EQ(Items(box),
+            (QStringList{"ttyUSB1 Communications Port", "ttyUSB2 Communications Port"}));
   EXPECT_EQ(box->currentText(), "ttyUSB1 Communications Port");
   EXPECT_EQ(w.selectedPort, 0);
   EXPECT_EQ(w.state().commPortName, "ttyUSB1");
@@ -105,7 +107,8 @@ TEST_F(WindowTest, DropDownAfterAnUnplugKeepsShowingTheChosenPort) {
   AddSysfsPort("ttyUSB5");
   box->showPopup();
   box->hidePopup();
-  EXPECT_EQ(Items(box), (QStringList{"ttyUSB1 Communications Port", "ttyUSB5 Communications Port"}));
+  EXPECT_EQ(Items(box),
+            (QStringList{"ttyUSB1 Communications Port", "ttyUSB5 Communications Port"}));
   EXPECT_EQ(box->currentIndex(), 1);
   EXPECT_EQ(w.state().commPortName, "ttyUSB2");
   EXPECT_EQ(w.state().portDisplayText, "ttyUSB2 Communications Port");

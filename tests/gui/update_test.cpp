@@ -29,9 +29,9 @@ std::map<std::string, bool> Reachable(TfrmMain& w, TfrmWeb* web) {
 
 std::map<std::string, bool> AllReachable(bool running) {
   std::map<std::string, bool> out;
-  for (const char* name : {"btnStart", "btnClose", "cbCommPort", "UpdateFirmware1",
-                           "OpenFirmwareFile1", "DumpFirmwareImage1", "SendFeedbacktoQuillon1",
-                           "CheckforUpdates1", "btnSend"}) {
+  for (const char* name :
+       {"btnStart", "btnClose", "cbCommPort", "UpdateFirmware1", "OpenFirmwareFile1",
+        "DumpFirmwareImage1", "SendFeedbacktoQuillon1", "CheckforUpdates1", "btnSend"}) {
     out[name] = !running;
   }
   out["Exit1"] = true;  // the quit guard answers it
@@ -76,13 +76,13 @@ TEST_F(WindowUpdateTest, TheWindowUpdatesTheDeviceAndHoldsOffQuittingMeanwhile) 
   QObject::connect(bar, &QProgressBar::valueChanged, &w, [&](int value) {
     if (value >= 40 && !closed) {
       closed = true;
-      QMetaObject::invokeMethod(&w, [&w] { w.close(); }, Qt::QueuedConnection);
+      QMetaObject::invokeMethod(
+          &w, [&w] { w.close(); }, Qt::QueuedConnection);
     }
     if (value >= 60 && !quit) {
       quit = true;
       QMetaObject::invokeMethod(
-          &w, [&w] { QTest::keyClick(&w, Qt::Key_Q, Qt::ControlModifier); },
-          Qt::QueuedConnection);
+          &w, [&w] { QTest::keyClick(&w, Qt::Key_Q, Qt::ControlModifier); }, Qt::QueuedConnection);
     }
   });
 
@@ -106,7 +106,8 @@ TEST_F(WindowUpdateTest, TheWindowUpdatesTheDeviceAndHoldsOffQuittingMeanwhile) 
   EXPECT_EQ(bar->value(), 100);
   auto* status = Control<QLabel>(w, "statusText");
   EXPECT_TRUE(status->isVisible());
-  EXPECT_TRUE(status->text().startsWith("Successfully updated firmware in ")) << status->text().toStdString();
+  EXPECT_TRUE(status->text().startsWith("Successfully updated firmware in "))
+      << status->text().toStdString();
   EXPECT_EQ(Control<QLabel>(w, "lblConnect")->text(), "You may disconnect your Vapora MTQ now.");
   EXPECT_EQ(Reachable(w, web.get()), AllReachable(false));
   EXPECT_TRUE(Control<QPushButton>(w, "btnClose")->isDefault());
@@ -140,8 +141,9 @@ TEST_F(WindowUpdateTest, AFailedUpdateIsToldOnceAndRestoresTheWindow) {
 
   ASSERT_EQ(Titles(), std::vector<std::string>{"Connection Error"});
   EXPECT_EQ(shown[0].kind, MessageKind::Error);
-  EXPECT_EQ(shown[0].text.toStdString(),
-            "Comm Port \"" + shownPort + "\" isn't available.\nPlease choose a new Comm Port to use.");
+  EXPECT_EQ(
+      shown[0].text.toStdString(),
+      "Comm Port \"" + shownPort + "\" isn't available.\nPlease choose a new Comm Port to use.");
   EXPECT_NE(Log().find("ErrorOK Told User:: Comm Port \"" + shownPort + "\" isn't available."),
             std::string::npos);
   EXPECT_FALSE(Control<QLabel>(w, "statusText")->isVisible());
@@ -165,7 +167,8 @@ TEST_F(WindowUpdateTest, AQuitGuardThatIsNotAnsweredOkClosesAndCancelsTheTransfe
   QObject::connect(bar, &QProgressBar::valueChanged, &w, [&](int value) {
     if (value >= 40 && !closed) {
       closed = true;
-      QMetaObject::invokeMethod(&w, [&w] { w.close(); }, Qt::QueuedConnection);
+      QMetaObject::invokeMethod(
+          &w, [&w] { w.close(); }, Qt::QueuedConnection);
     }
   });
   EXPECT_EQ(RunUpdateThroughWindow(), -40);

@@ -10,10 +10,10 @@
 #include <QDeadlineTimer>
 #include <QFileDialog>
 #include <QPushButton>
-#include <QTimer>
 #include <QSettings>
 #include <QSignalSpy>
 #include <QTest>
+#include <QTimer>
 #include <filesystem>
 #include <fstream>
 #include <functional>
@@ -36,7 +36,9 @@ Widget* Control(QObject& window, const char* name) {
   return widget;
 }
 
-inline QString Q(const std::string& text) { return QString::fromStdString(text); }
+inline QString Q(const std::string& text) {
+  return QString::fromStdString(text);
+}
 
 class WindowTest : public ::testing::Test {
  protected:

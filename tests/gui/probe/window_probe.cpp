@@ -6,13 +6,13 @@
 //   QT_QPA_PLATFORM=offscreen build/bin/quilbsl-window-probe
 
 #include <QApplication>
-#include <algorithm>
 #include <QElapsedTimer>
 #include <QLabel>
 #include <QPushButton>
 #include <QSettings>
 #include <QTemporaryDir>
 #include <QTimer>
+#include <algorithm>
 #include <clocale>
 #include <cstdio>
 #include <cstring>
