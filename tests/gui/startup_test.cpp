@@ -190,3 +190,34 @@ TEST_F(WindowTest, AFailedBootloaderHostIsReportedAndEndsTheProgram) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST_F(WindowTest, ReturnPressesStartAndEscapePressesClose) {
+  AddSysfsPort("ttyUSB0");
+  TfrmMain& w = Open();
+  w.activateWindow();
+  ASSERT_TRUE(QTest::qWaitForWindowActive(&w));
+  auto* start = Control<QPushButton>(w, "btnStart");
+  auto* close = Control<QPushButton>(w, "btnClose");
+
+  QSignalSpy started(start, &QPushButton::clicked);
+  QTest::keyClick(&w, Qt::Key_Return);
+  ASSERT_TRUE(started.wait(5000));
+  EXPECT_TRUE(w.timerStart->isActive());  // the update is on its way
+  EXPECT_FALSE(start->isEnabled());
+  EXPECT_FALSE(close->isEnabled());
+  w.timerStart->stop();
+  // Close is disabled: Escape does nothing now.
+  QTest::keyClick(&w, Qt::Key_Escape);
+  QTest::qWait(300);
+  EXPECT_TRUE(w.isVisible());
+
+  close->setEnabled(true);
+  QSignalSpy closed(close, &QPushButton::clicked);
+  QTest::keyClick(&w, Qt::Key_Escape);
+  ASSERT_TRUE(closed.wait(5000));
+  EXPECT_FALSE(w.isVisible());
+}
+
+}  // namespace
