@@ -132,7 +132,10 @@ TEST_P(BatteryTest, OnlyALowReadingStops) {
 INSTANTIATE_TEST_SUITE_P(
     Levels, BatteryTest,
     ::testing::Values(BatteryCase{9, -130, {"Wrong Device", "Batteries Too Low"}},
-                      BatteryCase{10, -112, {"Wrong Device", "Firmware Loader Error"}}));
+                      BatteryCase{10, -112, {"Wrong Device", "Firmware Loader Error"}}),
+    [](const ::testing::TestParamInfo<BatteryCase>& info) {
+      return "Percent" + std::to_string(info.param.percent);
+    });
 
 // Nothing on the port, and a port that does not exist: "Connection Error", -20.
 struct PortCase {

@@ -187,6 +187,9 @@ TEST_P(DontEraseDataTest, DataEraseFollowsTheOption) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Options, DontEraseDataTest,
-                         ::testing::Values(EraseCase{false, true}, EraseCase{true, false}));
+                         ::testing::Values(EraseCase{false, true}, EraseCase{true, false}),
+                         [](const ::testing::TestParamInfo<EraseCase>& info) {
+                           return info.param.dontEraseData ? "DontEraseData" : "EraseData";
+                         });
 
 }  // namespace
