@@ -19,8 +19,9 @@ std::map<std::string, bool> Reachable(TfrmMain& w, TfrmWeb* web) {
   for (const char* name : {"btnStart", "btnClose", "cbCommPort"}) {
     out[name] = Control<QWidget>(w, name)->isEnabled();
   }
-  for (const char* name : {"UpdateFirmware1", "OpenFirmwareFile1", "DumpFirmwareImage1",
-                           "SendFeedbacktoQuillon1", "CheckforUpdates1", "Exit1"}) {
+  for (const char* name :
+       {"UpdateFirmware1", "OpenFirmwareFile1", "DumpFirmwareImage1", "SendFeedbacktoQuillon1",
+        "CheckforUpdates1", "Help2", "About1", "Exit1"}) {
     out[name] = Control<QAction>(w, name)->isEnabled();
   }
   if (web != nullptr) out["btnSend"] = Control<QPushButton>(*web, "btnSend")->isEnabled();
@@ -29,9 +30,9 @@ std::map<std::string, bool> Reachable(TfrmMain& w, TfrmWeb* web) {
 
 std::map<std::string, bool> AllReachable(bool running) {
   std::map<std::string, bool> out;
-  for (const char* name :
-       {"btnStart", "btnClose", "cbCommPort", "UpdateFirmware1", "OpenFirmwareFile1",
-        "DumpFirmwareImage1", "SendFeedbacktoQuillon1", "CheckforUpdates1", "btnSend"}) {
+  for (const char* name : {"btnStart", "btnClose", "cbCommPort", "UpdateFirmware1",
+                           "OpenFirmwareFile1", "DumpFirmwareImage1", "SendFeedbacktoQuillon1",
+                           "CheckforUpdates1", "Help2", "About1", "btnSend"}) {
     out[name] = !running;
   }
   out["Exit1"] = true;  // the quit guard answers it
