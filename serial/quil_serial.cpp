@@ -345,8 +345,9 @@ int32_t QSWait(QuilSerial& port, uint32_t timeoutMs, char ch) {
     }
     ++emptyReads;
     if (emptyReads >= 6 && timeoutMs > 400) PumpedSleep(200);
-    // Long waits keep the window alive between reads without changing their timing.
-    else if (elapsed >= 170) ProcessPendingMessages();
+    // Every empty read is 100 ms of silence: let the window process what came meanwhile, so
+    // that it never stalls much longer than that. Nothing is waited for, so no timing changes.
+    else ProcessPendingMessages();
   }
 }
 
