@@ -254,6 +254,7 @@ int32_t QSRead(QuilSerial& port, char* dest, uint32_t capacity, uint32_t& count)
     return kQSErrClosed;
   }
   if (dest == nullptr || capacity <= count) return static_cast<int32_t>(count);
+  ProcessPendingMessagesIfDue();  // a short sleep and this read must not stall the window
   ssize_t n = TimedRead(port.portHandle, dest + count, capacity - count);
   if (n < 0) {
     LogMessage(port.log, 1, src, "QSRead ReadFile failed (error %d)", static_cast<int>(-n));
@@ -315,6 +316,9 @@ int32_t QSWait(QuilSerial& port, uint32_t timeoutMs, char ch) {
   port.readBuffer[0] = '\0';
   uint32_t emptyReads = 0;
   for (;;) {
+    // Between reads the window processes its events, so that a run of short exchanges (an erase
+    // walk, a firmware upload) never stalls it. Nothing is waited for: no timing changes.
+    ProcessPendingMessagesIfDue();
     ssize_t n = TimedRead(port.portHandle, port.readBuffer + fill, room);
     if (n < 0) {
       LogMessage(port.log, 1, src, "QSWait ReadFile failed (error %d)", static_cast<int>(-n));
@@ -345,9 +349,6 @@ int32_t QSWait(QuilSerial& port, uint32_t timeoutMs, char ch) {
     }
     ++emptyReads;
     if (emptyReads >= 6 && timeoutMs > 400) PumpedSleep(200);
-    // Every empty read is 100 ms of silence: let the window process what came meanwhile, so
-    // that it never stalls much longer than that. Nothing is waited for, so no timing changes.
-    else ProcessPendingMessages();
   }
 }
 

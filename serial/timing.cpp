@@ -31,6 +31,15 @@ void ProcessPendingMessages() {
   if (Pump()) Pump()(0);
 }
 
+void ProcessPendingMessagesIfDue() {
+  static uint32_t last = 0;
+  if (!Pump()) return;
+  uint32_t now = MillisecondClock();
+  if (now - last < 50) return;
+  last = now;
+  Pump()(0);
+}
+
 int32_t PumpedSleep(uint32_t ms) {
   if (ms < 170) {
     PlainSleep(ms);

@@ -25,3 +25,7 @@ void SetMessagePump(MessagePump pump);
 
 // Dispatches pending messages without waiting, when a pump is installed.
 void ProcessPendingMessages();
+
+// The same, but only when the last dispatch through here is 50 ms or more ago: cheap enough to
+// call between any two reads of a device exchange.
+void ProcessPendingMessagesIfDue();

@@ -97,8 +97,9 @@ class PtyServer::Impl : public SimLink {
   void Run() {
     while (!stopped_) {
       int timeoutMs = NextTimeoutMs();
+      // Queued output is sent when it is due (the timeout), not when the master is writable:
+      // it always is, and polling for that would spin.
       pollfd fds[3] = {{stopPipe_[0], POLLIN, 0}, {inotify_, POLLIN, 0}, {master_, POLLIN, 0}};
-      if (!out_.empty() && hostOpen_) fds[2].events |= POLLOUT;
       // With no host the master reports a hang-up all the time: leave it out of the poll.
       nfds_t n = hostOpen_ ? 3 : 2;
       int r = poll(fds, n, timeoutMs);
@@ -264,8 +265,7 @@ class PtyServer::Impl : public SimLink {
       ++sentCount_;
       if (dropEvery > 0 && sentCount_ % static_cast<uint64_t>(dropEvery) == 0) continue;
       if (garbled) c = static_cast<char>(0x80 | ((c * 13) & 0x7F));
-      chunk.push_back(c);
-      if (CharTimeUs() > 0) break;  // one character per wire time
+      chunk.push_back(c);  // each character leaves one wire time after the one before
     }
     size_t off = 0;
     while (off < chunk.size()) {
