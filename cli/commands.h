@@ -19,5 +19,7 @@ int UpdateCommand(const UpdateArgs& args);
 int PortsCommand(bool all, bool json);
 int DumpCommand(const std::string& firmware, const std::string& out);
 int InfoCommand(const std::string& file, bool json);
+// The newer-version check against the maker's service, every outcome printed.
+int VersionCheckCommand(bool json);
 // One command line to a device's command interpreter; prints the answer.
 int ExchangeCommand(const std::string& port, const std::string& command);

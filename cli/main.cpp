@@ -53,6 +53,12 @@ int main(int argc, char** argv) {
   info->add_option("FILE", infoFile, "The TI-Text file")->required();
   info->add_flag("--json", infoJson, "Print one JSON object");
 
+  bool versionJson = false;
+  auto* versionCheck =
+      app.add_subcommand("version-check", "Ask the maker's service whether a newer updater exists");
+  versionCheck->add_flag("--json", versionJson,
+                         "Print one JSON object: the version found, the outcome and the message");
+
   std::string exchangePort, exchangeLine = "get -ver";
   auto* exchange = app.add_subcommand("exchange", "Send one command to a device and print its answer");
   exchange->add_option("--port", exchangePort, "Port: a name under /dev or an absolute path")->required();
@@ -70,6 +76,7 @@ int main(int argc, char** argv) {
   if (*ports) return PortsCommand(all, portsJson);
   if (*dump) return DumpCommand(dumpFirmware, dumpOut);
   if (*info) return InfoCommand(infoFile, infoJson);
+  if (*versionCheck) return VersionCheckCommand(versionJson);
   if (*exchange) return ExchangeCommand(exchangePort, exchangeLine);
   return 2;
 }

@@ -98,3 +98,40 @@ TEST(CliLocale, CommaDecimalLocaleWritesTheSameSettingsFile) {
 }
 
 }  // namespace
+
+namespace {
+
+// Sends one command to the device and returns the answer's body.
+std::string Ask(const std::string& port, const std::string& command) {
+  CliResult r = RunCli({"exchange", "--port", port, command});
+  std::string out = r.out;
+  size_t first = out.find('\n');
+  size_t second = first == std::string::npos ? first : out.find('\n', first + 1);
+  return first == std::string::npos ? out : out.substr(first + 1, second - first - 1);
+}
+
+// A whole Kt30 update under a comma-decimal locale restores the device's position exactly as
+// under C: the numbers go over the wire and through the settings file in C notation.
+TEST(CliLocale, WholeKt30UpdateKeepsThePositionUnderEitherLocale) {
+  if (std::setlocale(LC_ALL, "de_DE.UTF-8") == nullptr) GTEST_SKIP() << "de_DE.UTF-8 missing";
+  std::setlocale(LC_ALL, "C");
+  TempDir dir;
+  const std::string firmware =
+      testfw::WriteFile(dir.File("KT30-2-10.txt"), testfw::TiText("KT30 2.10"));
+  for (const char* locale : {"C", "de_DE.UTF-8"}) {
+    SCOPED_TRACE(locale);
+    auto sim = StartSim(MakeTestOptions("KT30", "2.05"));
+    ASSERT_TRUE(sim);
+    ASSERT_EQ(Ask(sim->slavePath(), "set -lat -33.86880"), "OK");
+    ASSERT_EQ(Ask(sim->slavePath(), "set -long +151.20930"), "OK");
+    CliResult r = RunCli({"update", "--port", sim->slavePath(), "--firmware", firmware,
+                          "--data-dir", dir.File(locale), "--answer", "ok", "--json"},
+                         {std::string("LC_ALL=") + locale, std::string("LANG=") + locale});
+    ASSERT_EQ(r.exitCode, 0) << r.err << r.out;
+    EXPECT_EQ(Ask(sim->slavePath(), "get -ver"), "KT30 2.10");
+    EXPECT_EQ(Ask(sim->slavePath(), "get -lat"), "-33.86880");
+    EXPECT_EQ(Ask(sim->slavePath(), "get -long"), "+151.20930");
+  }
+}
+
+}  // namespace
