@@ -99,7 +99,7 @@ int32_t QPSetTime(Quil_protocol& qp) {
       return -30;
     }
     deviceSeconds = QPDeviceSeconds(now, TimeZoneOffsetSeconds());
-    Exchange ex = QPExchange(qp, Format("set -sec %ld\r", static_cast<long>(deviceSeconds)),
+    Exchange ex = QPExchange(qp, Printf("set -sec %ld\r", static_cast<long>(deviceSeconds)),
                              kSetClockTimeoutMs);
     result = ex.result;
     elapsedMs = ex.elapsedMs;

@@ -14,7 +14,7 @@ constexpr uint32_t kValueAnswer = 512;
 int32_t GetValueString(Quil_protocol& qp, const char* command, uint32_t timeoutMs, char* dest,
                        uint32_t maxChars) {
   if (command == nullptr || dest == nullptr) return -10;
-  const std::string line = Format("%s\r", command).substr(0, kValueAnswer - 1);
+  const std::string line = Printf("%s\r", command).substr(0, kValueAnswer - 1);
   int32_t result = 0;
   int32_t elapsedMs = 0;
   std::string value;
@@ -53,7 +53,7 @@ int32_t GetValueString(Quil_protocol& qp, const char* command, uint32_t timeoutM
 
 int32_t GetValueLong(Quil_protocol& qp, const char* command, uint32_t timeoutMs, int32_t* value) {
   if (command == nullptr || value == nullptr) return -10;
-  const std::string line = Format("%s\r", command).substr(0, kValueAnswer - 1);
+  const std::string line = Printf("%s\r", command).substr(0, kValueAnswer - 1);
   int32_t result = 0;
   int32_t elapsedMs = 0;
   for (uint32_t attempt = 0; attempt < kValueTries; ++attempt) {

@@ -46,13 +46,13 @@ int32_t GetStep(Quil_protocol& qp, const InstGetStep& step, int32_t last) {
       success(ReadText(qp, step.command, step.chars, step.text(s)), step.bit);
       return 1;
     case InstValueKind::Uvals: {
-      std::string command = Format("get %s", UvalsOption(qp.deviceType));
+      std::string command = Printf("get %s", UvalsOption(qp.deviceType));
       return success(ReadText(qp, command.c_str(), step.chars, step.text(s)), step.bit);
     }
     case InstValueKind::CalList: {
       const CalAddressing cal = CalAddressingFor(qp.deviceType);
       for (int j = 0; j < cal.entries; ++j) {
-        std::string command = Format("get %s%d", cal.option, cal.first + j);
+        std::string command = Printf("get %s%d", cal.option, cal.first + j);
         int32_t r = ReadText(qp, command.c_str(), step.chars, FieldOf(s.cal[static_cast<size_t>(j)]));
         if (r <= 0) return j == 0 ? r : 1;
         last = success(r, step.bit);
@@ -100,18 +100,18 @@ int32_t SetStep(Quil_protocol& qp, const InstSetStep& step) {
     case InstValueKind::Text:
     case InstValueKind::Sample: {
       std::string value = TextOfField(step.text(s));
-      int32_t r = SendSet(qp, Format("set %s %s\r", step.option, value.c_str()), step.logName, value);
+      int32_t r = SendSet(qp, Printf("set %s %s\r", step.option, value.c_str()), step.logName, value);
       // The instrument's rejection of a serial number has a code of its own.
       if (step.bit == kInstSn && r == -34) r = -12;
       return r;
     }
     case InstValueKind::Number: {
-      std::string value = Format("%ld", static_cast<long>(*step.number(s)));
-      return SendSet(qp, Format("set %s %s\r", step.option, value.c_str()), step.logName, value);
+      std::string value = Printf("%ld", static_cast<long>(*step.number(s)));
+      return SendSet(qp, Printf("set %s %s\r", step.option, value.c_str()), step.logName, value);
     }
     case InstValueKind::Uvals: {
       std::string value = TextOfField(step.text(s));
-      return SendSet(qp, Format("set %s %s\r", UvalsOption(qp.deviceType), value.c_str()),
+      return SendSet(qp, Printf("set %s %s\r", UvalsOption(qp.deviceType), value.c_str()),
                      step.logName, value);
     }
     case InstValueKind::CalList: {
@@ -120,7 +120,7 @@ int32_t SetStep(Quil_protocol& qp, const InstSetStep& step) {
       for (int j = 0; j < cal.entries && s.cal[static_cast<size_t>(j)][0] != '\0'; ++j) {
         std::string value = TextString(s.cal[static_cast<size_t>(j)]);
         Exchange ex = QPExchange(
-            qp, Format("set %s%d %s\r", cal.option, cal.first + j, value.c_str()), kQPValueTimeoutMs);
+            qp, Printf("set %s%d %s\r", cal.option, cal.first + j, value.c_str()), kQPValueTimeoutMs);
         last = ex.result;
         if (ex.Positive() && ex.Holds("OK")) {
           QP_LOG(qp, kQPLogDone, "SetInstInfo set cal %d to \"%s\" (%d ms)", j, value.c_str(),
@@ -135,16 +135,16 @@ int32_t SetStep(Quil_protocol& qp, const InstSetStep& step) {
     case InstValueKind::User:
       return SetRecords_Serial(qp, qp.userRecords, kRecordsUser);
     case InstValueKind::HadjTau: {
-      std::string tau = Format("%ld", static_cast<long>(s.tau));
-      SendSet(qp, Format("set -tau %s\r", tau.c_str()), "tau", tau);
+      std::string tau = Printf("%ld", static_cast<long>(s.tau));
+      SendSet(qp, Printf("set -tau %s\r", tau.c_str()), "tau", tau);
       std::string hadj = TextString(s.hadj);
-      return SendSet(qp, Format("set -hadj %s\r", hadj.c_str()), "hadj", hadj);
+      return SendSet(qp, Printf("set -hadj %s\r", hadj.c_str()), "hadj", hadj);
     }
     case InstValueKind::PPv: {
       std::string p = TextString(s.fvals);
-      SendSet(qp, Format("set -p %s\r", p.c_str()), "-p", p);
+      SendSet(qp, Printf("set -p %s\r", p.c_str()), "-p", p);
       std::string pv = TextString(s.uvals);
-      return SendSet(qp, Format("set -pv %s\r", pv.c_str()), "-pv", pv);
+      return SendSet(qp, Printf("set -pv %s\r", pv.c_str()), "-pv", pv);
     }
   }
   return 0;

@@ -76,7 +76,7 @@ void Line(std::string& out, const std::string& key, std::string_view value) {
 
 void WriteRecords(std::string& out, const RecordSet& set, const char* word) {
   for (size_t i = 0; i < set.records.size() && set.records[i].recordValue[0] != '\0'; ++i) {
-    Line(out, Format("%s%02d", word, static_cast<int>(i)), TextOf(set.records[i].recordValue));
+    Line(out, Printf("%s%02d", word, static_cast<int>(i)), TextOf(set.records[i].recordValue));
   }
 }
 
@@ -102,12 +102,12 @@ int32_t WriteInstInfo(const Quil_protocol& qp, std::string& out) {
     if (line.kind == LineKind::Text) {
       Line(out, line.key, FieldText(line.text(s)));
     } else {
-      Line(out, line.key, Format("%ld", static_cast<long>(*line.number(s))));
+      Line(out, line.key, Printf("%ld", static_cast<long>(*line.number(s))));
     }
   }
   const CalLines cal = CalLinesFor(qp.deviceType);
   for (int j = 0; j < cal.entries && s.cal[static_cast<size_t>(j)][0] != '\0'; ++j) {
-    Line(out, Format("cal%02d", cal.first + j), TextOf(s.cal[static_cast<size_t>(j)]));
+    Line(out, Printf("cal%02d", cal.first + j), TextOf(s.cal[static_cast<size_t>(j)]));
   }
   WriteRecords(out, qp.userRecords, "user");
   WriteRecords(out, qp.eqnRecords, "eqn");
@@ -140,7 +140,7 @@ int32_t ReadInstInfo(Quil_protocol& qp, std::string_view text) {
   if ((keys & kInstCal) != 0) {
     const CalLines cal = CalLinesFor(type);
     for (int j = 0; j < cal.entries; ++j) {
-      if (!ReadTextKey(text, Format("cal%02d", cal.first + j), FieldOf(s.cal[static_cast<size_t>(j)]),
+      if (!ReadTextKey(text, Printf("cal%02d", cal.first + j), FieldOf(s.cal[static_cast<size_t>(j)]),
                        128)) {
         break;
       }

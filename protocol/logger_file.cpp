@@ -25,7 +25,7 @@ void Line(std::string& out, const char* key, std::string_view value) {
 }
 
 std::string Bytes5(const std::array<uint8_t, 5>& b) {
-  return Format("%u %u %u %u %u", b[0], b[1], b[2], b[3], b[4]);
+  return Printf("%u %u %u %u %u", b[0], b[1], b[2], b[3], b[4]);
 }
 
 bool UsableAdcByte(uint8_t b) { return b != 0 && b != 255; }
@@ -72,9 +72,9 @@ int32_t WriteLoggerInfo(const Quil_protocol& qp, std::string& out) {
   Line(out, "deviceid", TextOf(s.deviceId));
   Line(out, "name", TextOf(s.deviceName));
   Line(out, "sn", TextOf(s.serialNumber));
-  Line(out, "trait", Format("%d", s.trait));
-  Line(out, "wake", Format("%d", s.wakeInterval));
-  Line(out, "padc", Format("%d", s.samplingRate));
+  Line(out, "trait", Printf("%d", s.trait));
+  Line(out, "wake", Printf("%d", s.wakeInterval));
+  Line(out, "padc", Printf("%d", s.samplingRate));
   Line(out, "ports", Bytes5(s.ports));
   Line(out, "depth", Bytes5(s.depths));
   if ((s.validMask & kMaskAdc15) != 0) {
@@ -85,21 +85,21 @@ int32_t WriteLoggerInfo(const Quil_protocol& qp, std::string& out) {
     Line(out, "ADC30 slopes", Bytes5(s.adc30Slopes));
     Line(out, "ADC30 offsets", Bytes5(s.adc30Offsets));
   }
-  Line(out, "rmode", Format("%d", static_cast<int>(s.radioMode)));
-  Line(out, "rch", Format("%d", s.rch));
-  Line(out, "rsch", Format("%d", s.rsch));
-  Line(out, "data", Format("%d", s.dataParameter));
+  Line(out, "rmode", Printf("%d", static_cast<int>(s.radioMode)));
+  Line(out, "rch", Printf("%d", s.rch));
+  Line(out, "rsch", Printf("%d", s.rsch));
+  Line(out, "data", Printf("%d", s.dataParameter));
   Line(out, "site", TextOf(s.site));
-  Line(out, "lat", Format("%+.5f", s.latitude));
-  Line(out, "lon", Format("%+.5f", s.longitude));
-  Line(out, "timezone", Format("%d", s.timeZone));
-  Line(out, "report", Format("%u", static_cast<unsigned>(s.reportMode)));
+  Line(out, "lat", Printf("%+.5f", s.latitude));
+  Line(out, "lon", Printf("%+.5f", s.longitude));
+  Line(out, "timezone", Printf("%d", s.timeZone));
+  Line(out, "report", Printf("%u", static_cast<unsigned>(s.reportMode)));
   Line(out, "apn", TextOf(s.apn));
   Line(out, "user", TextOf(s.apnUser));
   Line(out, "passwd", TextOf(s.apnPassword));
   Line(out, "host", TextOf(s.host));
   Line(out, "authkey", TextOf(s.authKey));
-  Line(out, "ipport", Format("%u", s.ipPort));
+  Line(out, "ipport", Printf("%u", s.ipPort));
   if ((s.validMask & kMaskBuildInfo) != 0) Line(out, "QuilBuild", TextOf(s.buildInfo));
   return 1;
 }
@@ -123,7 +123,7 @@ int32_t ReadLoggerInfo(Quil_protocol& qp, std::string_view text) {
     // A Kt3b keeps its ports as five "Port number" keys; a missing one keeps its value.
     for (int port = 1; port <= 5; ++port) {
       int32_t value = 0;
-      std::string key = Format("Port number=\"%d\" value", port);
+      std::string key = Printf("Port number=\"%d\" value", port);
       if (!GetFileLong(text, key, value)) continue;
       s.ports[static_cast<size_t>(port - 1)] = static_cast<uint8_t>(value);
       if (port == 5 && value > 0) mask |= kMaskPorts;

@@ -1,6 +1,7 @@
 #pragma once
 // Helpers shared by the Quil_protocol operations.
 
+#include "link/wire_format.h"  // Printf
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -32,10 +33,6 @@ struct Exchange {
 };
 Exchange QPExchange(Quil_protocol& qp, const std::string& command, uint32_t timeoutMs,
                     uint32_t capacity = kQPShortAnswer);
-
-
-// printf into a std::string.
-std::string Format(const char* format, ...) __attribute__((format(printf, 1, 2)));
 
 // Device types by family.
 bool IsLoggerType(DeviceType type);  // KT3B, KT30, HV, RL9, ZLG

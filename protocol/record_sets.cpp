@@ -114,7 +114,7 @@ int32_t GetRecords_Serial(Quil_protocol& qp, RecordSet& set, int type) {
     set.records.clear();
   }
   int count = 0;
-  Exchange ex = QPExchange(qp, Format("get -%s\r", word).substr(0, 30), kQPValueTimeoutMs);
+  Exchange ex = QPExchange(qp, Printf("get -%s\r", word).substr(0, 30), kQPValueTimeoutMs);
   if (ex.result <= 0) {
     count = AssumedCount(type);
   } else if (std::optional<int32_t> n = ReadLeadingNumber(ex.answer)) {
@@ -131,7 +131,7 @@ int32_t GetRecords_Serial(Quil_protocol& qp, RecordSet& set, int type) {
   }
   int read = 0;
   for (; read < count; ++read) {
-    std::string command = Format("get -%s %d", word, read);
+    std::string command = Printf("get -%s %d", word, read);
     InstRecord& record = set.records[static_cast<size_t>(read)];
     if (GetValueString(qp, command.c_str(), kQPValueTimeoutMs, record.recordValue.data(),
                        kRecordValueChars) < 0) {
@@ -157,7 +157,7 @@ int32_t SetRecords_Serial(Quil_protocol& qp, RecordSet& set, int type) {
   AlphabetizeRecords(qp, set, type);
   for (size_t i = 0; i < set.records.size() && set.records[i].recordValue[0] != '\0'; ++i) {
     std::string value = TextString(set.records[i].recordValue);
-    std::string command = Format("set -%s %d %s\r", word, static_cast<int>(i), value.c_str());
+    std::string command = Printf("set -%s %d %s\r", word, static_cast<int>(i), value.c_str());
     if (command.size() > 127) command = command.substr(0, 127);
     Exchange ex = QPExchange(qp, command, kQPValueTimeoutMs);
     if (ex.Positive() && ex.Holds("OK")) {
@@ -180,7 +180,7 @@ int32_t GetRecords_File(Quil_protocol& qp, RecordSet& set, int type, std::string
   }
   int count = 0;
   while (count < kMaxRecords &&
-         FindFileValue(fileText, Format("%s%02d", word, count)) != std::string_view::npos) {
+         FindFileValue(fileText, Printf("%s%02d", word, count)) != std::string_view::npos) {
     ++count;
   }
   if (count == 0) {
@@ -194,7 +194,7 @@ int32_t GetRecords_File(Quil_protocol& qp, RecordSet& set, int type, std::string
   int read = 0;
   for (; read < count; ++read) {
     InstRecord& record = set.records[static_cast<size_t>(read)];
-    if (!GetFileString(fileText, Format("%s%02d", word, read), record.recordValue.data(),
+    if (!GetFileString(fileText, Printf("%s%02d", word, read), record.recordValue.data(),
                        kFileRecordValueChars + 1)) {
       break;
     }

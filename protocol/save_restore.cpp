@@ -18,7 +18,7 @@ bool AdjustV8xConfig(InstrumentSettings& s, std::string_view replacement) {
   int64_t value = *config;
   for (char c : TextOf(s.sn)) value -= static_cast<int8_t>(c);
   for (char c : replacement.substr(0, kSnChars)) value += static_cast<int8_t>(c);
-  SetText(s.config, Format("%u", static_cast<unsigned>(static_cast<uint32_t>(value))));
+  SetText(s.config, Printf("%u", static_cast<unsigned>(static_cast<uint32_t>(value))));
   s.mask |= kInstConfig;
   return true;
 }

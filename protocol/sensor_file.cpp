@@ -27,7 +27,7 @@ int32_t WriteSensorInfo(const Quil_protocol& qp, std::string& out) {
   Line(out, "type", "Digital Sensor");
   Line(out, "identity", Text(sdi.sensorIdent));
   Line(out, "address", std::string(1, sdi.sensorAddress));
-  Line(out, "addressInt", Format("%i", static_cast<int>(sdi.sensorAddress)));
+  Line(out, "addressInt", Printf("%i", static_cast<int>(sdi.sensorAddress)));
   Line(out, "calibration", Text(sdi.calibration));
   Line(out, "sn", Text(sdi.serialNumber));
   return 1;
