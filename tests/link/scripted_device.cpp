@@ -1,44 +1,12 @@
 #include "tests/link/scripted_device.h"
 
-#include <array>
-
-#include <fcntl.h>
-#include <poll.h>
-#include <pty.h>
-#include <sys/ioctl.h>
-#include <termios.h>
-#include <unistd.h>
-
-ScriptedDevice::ScriptedDevice() {
-  std::array<char, 256> name{};
-  if (openpty(&master_, &slave_, name.data(), nullptr, nullptr) != 0) {
-    master_ = slave_ = -1;
-    return;
-  }
-  termios tio{};
-  tcgetattr(slave_, &tio);
-  cfmakeraw(&tio);
-  tcsetattr(slave_, TCSANOW, &tio);
-  path_ = name.data();
-  thread_ = std::thread([this] { Run(); });
-}
-
-ScriptedDevice::~ScriptedDevice() {
-  stop_ = true;
-  if (thread_.joinable()) thread_.join();
-  if (slave_ >= 0) close(slave_);
-  if (master_ >= 0) close(master_);
-}
+ScriptedDevice::ScriptedDevice() : peer_([this](std::string_view bytes) { OnBytes(bytes); }) {}
 
 void ScriptedDevice::Script(std::vector<std::optional<std::string>> answers,
                             std::optional<std::string> fallback) {
   std::lock_guard<std::mutex> lock(mutex_);
   script_.assign(answers.begin(), answers.end());
   fallback_ = std::move(fallback);
-}
-
-void ScriptedDevice::AllowReopen() {
-  if (slave_ >= 0) ioctl(slave_, TIOCNXCL);
 }
 
 std::vector<std::string> ScriptedDevice::Received() const {
@@ -49,6 +17,7 @@ std::vector<std::string> ScriptedDevice::Received() const {
 void ScriptedDevice::Dispatch(const std::string& command) {
   std::optional<std::string> answer;
   {
+    // Recorded and answered under one lock: once a test sees the command, its answer is chosen.
     std::lock_guard<std::mutex> lock(mutex_);
     received_.push_back(command);
     if (!script_.empty()) {
@@ -58,26 +27,15 @@ void ScriptedDevice::Dispatch(const std::string& command) {
       answer = fallback_;
     }
   }
-  if (answer && !answer->empty()) {
-    ssize_t n = write(master_, answer->data(), answer->size());
-    (void)n;
-  }
+  if (answer && !answer->empty()) peer_.Send(*answer);
 }
 
-void ScriptedDevice::Run() {
-  std::string line;
-  while (!stop_) {
-    pollfd pf{master_, POLLIN, 0};
-    if (poll(&pf, 1, 10) <= 0 || (pf.revents & POLLIN) == 0) continue;
-    std::array<char, 256> buf{};
-    ssize_t n = read(master_, buf.data(), buf.size());
-    if (n <= 0) continue;
-    for (ssize_t i = 0; i < n; ++i) {
-      line += buf[static_cast<size_t>(i)];
-      if (buf[static_cast<size_t>(i)] == '\r' || line == "+++") {
-        Dispatch(line);
-        line.clear();
-      }
+void ScriptedDevice::OnBytes(std::string_view bytes) {
+  for (char c : bytes) {
+    line_ += c;
+    if (c == '\r' || line_ == "+++") {
+      Dispatch(line_);
+      line_.clear();
     }
   }
 }

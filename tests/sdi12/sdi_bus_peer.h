@@ -3,37 +3,33 @@
 // command up to its "!" is recorded in order, and each command gets the bytes the script gives,
 // or silence.
 
-#include <atomic>
 #include <functional>
 #include <mutex>
 #include <optional>
 #include <string>
-#include <thread>
+#include <string_view>
 #include <vector>
+
+#include "tests/support/pty_peer.h"
 
 class SdiBusPeer {
  public:
   using Script = std::function<std::optional<std::string>(const std::string& command)>;
 
   explicit SdiBusPeer(Script script);
-  ~SdiBusPeer();
-  SdiBusPeer(const SdiBusPeer&) = delete;
-  SdiBusPeer& operator=(const SdiBusPeer&) = delete;
 
-  bool ok() const { return master_ >= 0; }
-  const std::string& path() const { return path_; }
+  bool ok() const { return peer_.ok(); }
+  const std::string& path() const { return peer_.path(); }
   // "|" and the commands, in the order they arrived.
   std::vector<std::string> Traffic() const;
 
  private:
-  void Run();
+  void OnBytes(std::string_view bytes);
 
   Script script_;
-  int master_ = -1;
-  int slave_ = -1;
-  std::string path_;
   mutable std::mutex mutex_;
   std::vector<std::string> traffic_;
-  std::atomic<bool> stop_{false};
-  std::thread thread_;
+  std::string command_;  // the peer's thread only
+  // Last: its thread starts at once and stops first, while the members above still live.
+  PtyPeer peer_;
 };

@@ -2,10 +2,7 @@
 // follows the bootloader protocol: "boot KELP", the "\r"/"$" and "P"/"#" handshake, framed
 // commands with their sum check, and an image laid out as the firmware's layout prescribes.
 
-#include <fcntl.h>
-#include <poll.h>
 #include <termios.h>
-#include <unistd.h>
 
 #include <gtest/gtest.h>
 
@@ -19,11 +16,10 @@
 #include <thread>
 #include <vector>
 
+#include "tests/support/raw_wire.h"
 #include "tests/support/sim_fixture.h"
 
 namespace {
-
-using Clock = std::chrono::steady_clock;
 
 // Generous: these bound a wait for an answer that should come, never a speed.
 constexpr int kAnswerMs = 3000;
@@ -35,56 +31,16 @@ speed_t Speed(uint32_t baud) { return baud == 57600 ? B57600 : B9600; }
 class TinyHost {
  public:
   explicit TinyHost(std::string path) : path_(std::move(path)) {}
-  ~TinyHost() { Close(); }
-  TinyHost(const TinyHost&) = delete;
-  TinyHost& operator=(const TinyHost&) = delete;
 
-  bool Open(uint32_t baud = 9600) {
-    fd_ = open(path_.c_str(), O_RDWR | O_NOCTTY | O_CLOEXEC);
-    return fd_ >= 0 && SetBaud(baud);
-  }
-
-  bool SetBaud(uint32_t baud) {
-    termios t{};
-    if (tcgetattr(fd_, &t) != 0) return false;
-    cfmakeraw(&t);
-    t.c_cflag |= CLOCAL | CREAD;
-    cfsetispeed(&t, Speed(baud));
-    cfsetospeed(&t, Speed(baud));
-    return tcsetattr(fd_, TCSANOW, &t) == 0;
-  }
-
-  void Close() {
-    if (fd_ >= 0) close(fd_);
-    fd_ = -1;
-  }
-
-  void Purge() { tcflush(fd_, TCIFLUSH); }
-
-  bool Send(std::string_view bytes) {
-    while (!bytes.empty()) {
-      ssize_t n = write(fd_, bytes.data(), bytes.size());
-      if (n <= 0) return false;
-      bytes.remove_prefix(static_cast<size_t>(n));
-    }
-    return true;
-  }
+  bool Open(uint32_t baud = 9600) { return raw_.Open(path_, Speed(baud)); }
+  bool SetBaud(uint32_t baud) { return raw_.SetSpeed(Speed(baud)); }
+  void Close() { raw_.Close(); }
+  void Purge() { raw_.Purge(); }
+  bool Send(std::string_view bytes) { return raw_.Send(bytes); }
 
   // What arrives until `end` has come or timeoutMs has passed.
   std::string ReadUntil(char end, int timeoutMs = kAnswerMs) {
-    std::string got;
-    auto deadline = Clock::now() + std::chrono::milliseconds(timeoutMs);
-    while (got.find(end) == std::string::npos) {
-      auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now()).count();
-      if (left <= 0) break;
-      pollfd p{fd_, POLLIN, 0};
-      if (poll(&p, 1, static_cast<int>(left)) <= 0) break;
-      char buf[256];
-      ssize_t n = read(fd_, buf, sizeof buf);
-      if (n <= 0) break;
-      got.append(buf, static_cast<size_t>(n));
-    }
-    return got;
+    return raw_.ReadUntilChar(end, timeoutMs);
   }
 
   std::string Exchange(std::string_view out, char end, int timeoutMs = kAnswerMs) {
@@ -120,7 +76,7 @@ class TinyHost {
 
  private:
   std::string path_;
-  int fd_ = -1;
+  raw_wire::RawWire raw_;
 };
 
 // The memory of a device type as the bootloader host is told it.

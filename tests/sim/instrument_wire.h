@@ -2,11 +2,7 @@
 // A test's own end of a simulated instrument's pseudo-terminal: raw bytes out, the answer back
 // up to the interpreter's prompt or the SDI-12 line end. It knows nothing of the host layers.
 
-#include <fcntl.h>
 #include <gtest/gtest.h>
-#include <poll.h>
-#include <termios.h>
-#include <unistd.h>
 
 #include <chrono>
 #include <memory>
@@ -15,6 +11,7 @@
 #include <thread>
 #include <vector>
 
+#include "tests/support/raw_wire.h"
 #include "tests/support/sim_fixture.h"
 
 namespace instrument_wire {
@@ -24,57 +21,18 @@ inline constexpr int kAnswerMs = 3000;
 // How long an answer that should not come is waited for.
 inline constexpr int kSilenceMs = 250;
 
+// The shared raw end, with the instrument's own exchanges on top.
 class Wire {
  public:
   explicit Wire(std::string path) : path_(std::move(path)) {}
-  ~Wire() { Close(); }
-  Wire(const Wire&) = delete;
-  Wire& operator=(const Wire&) = delete;
 
-  bool Open() {
-    fd_ = open(path_.c_str(), O_RDWR | O_NOCTTY | O_CLOEXEC);
-    if (fd_ < 0) return false;
-    termios t{};
-    if (tcgetattr(fd_, &t) != 0) return false;
-    cfmakeraw(&t);
-    t.c_cflag |= CLOCAL | CREAD;
-    cfsetispeed(&t, B9600);
-    cfsetospeed(&t, B9600);
-    return tcsetattr(fd_, TCSANOW, &t) == 0;
-  }
-
-  void Close() {
-    if (fd_ >= 0) close(fd_);
-    fd_ = -1;
-  }
-
-  bool Send(std::string_view bytes) {
-    while (!bytes.empty()) {
-      ssize_t n = write(fd_, bytes.data(), bytes.size());
-      if (n <= 0) return false;
-      bytes.remove_prefix(static_cast<size_t>(n));
-    }
-    return true;
-  }
+  bool Open() { return raw_.Open(path_); }
+  void Close() { raw_.Close(); }
+  bool Send(std::string_view bytes) { return raw_.Send(bytes); }
 
   // What arrives until the text ends with `end`, or until timeoutMs has passed.
   std::string ReadUntil(std::string_view end, int timeoutMs = kAnswerMs) {
-    using Clock = std::chrono::steady_clock;
-    std::string got;
-    auto deadline = Clock::now() + std::chrono::milliseconds(timeoutMs);
-    while (
-        !(got.size() >= end.size() && got.compare(got.size() - end.size(), end.size(), end) == 0)) {
-      auto left =
-          std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now()).count();
-      if (left <= 0) break;
-      pollfd p{fd_, POLLIN, 0};
-      if (poll(&p, 1, static_cast<int>(left)) <= 0) break;
-      char buf[512];
-      ssize_t n = read(fd_, buf, sizeof buf);
-      if (n <= 0) break;
-      got.append(buf, static_cast<size_t>(n));
-    }
-    return got;
+    return raw_.ReadUntilSuffix(end, timeoutMs);
   }
 
   // One interpreter command; the whole answer as it came ("\rOK\r>").
@@ -109,7 +67,7 @@ class Wire {
 
  private:
   std::string path_;
-  int fd_ = -1;
+  raw_wire::RawWire raw_;
 };
 
 // "\r" + body + "\r>"

@@ -2,11 +2,6 @@
 // The computer's end of a simulated logger's pseudo-terminal, in plain POSIX calls: bytes out,
 // the answer back up to the prompt (or another end). It knows nothing of the host layers.
 
-#include <fcntl.h>
-#include <poll.h>
-#include <termios.h>
-#include <unistd.h>
-
 #include <gtest/gtest.h>
 
 #include <chrono>
@@ -15,6 +10,7 @@
 #include <string_view>
 #include <thread>
 
+#include "tests/support/raw_wire.h"
 #include "tests/support/sim_fixture.h"
 
 namespace logger_wire {
@@ -26,61 +22,20 @@ inline constexpr int kSilenceMs = 250;
 
 inline void Pause(int ms) { std::this_thread::sleep_for(std::chrono::milliseconds(ms)); }
 
+// The shared raw end, with the logger's own exchanges on top; a failed write fails the test.
 class Wire {
  public:
-  Wire() = default;
-  ~Wire() { Close(); }
-  Wire(const Wire&) = delete;
-  Wire& operator=(const Wire&) = delete;
-
-  bool Open(const std::string& path, speed_t speed = B9600) {
-    Close();
-    fd_ = open(path.c_str(), O_RDWR | O_NOCTTY | O_CLOEXEC);
-    return fd_ >= 0 && SetSpeed(speed);
-  }
-
-  bool SetSpeed(speed_t speed) {
-    termios t{};
-    if (tcgetattr(fd_, &t) != 0) return false;
-    cfmakeraw(&t);
-    t.c_cflag |= CLOCAL | CREAD;
-    cfsetispeed(&t, speed);
-    cfsetospeed(&t, speed);
-    return tcsetattr(fd_, TCSANOW, &t) == 0;
-  }
-
-  void Close() {
-    if (fd_ >= 0) close(fd_);
-    fd_ = -1;
-  }
+  bool Open(const std::string& path, speed_t speed = B9600) { return raw_.Open(path, speed); }
+  bool SetSpeed(speed_t speed) { return raw_.SetSpeed(speed); }
+  void Close() { raw_.Close(); }
 
   void Send(std::string_view bytes) {
-    while (!bytes.empty()) {
-      ssize_t n = write(fd_, bytes.data(), bytes.size());
-      if (n <= 0) {
-        ADD_FAILURE() << "write to the simulator failed";
-        return;
-      }
-      bytes.remove_prefix(static_cast<size_t>(n));
-    }
+    if (!raw_.Send(bytes)) ADD_FAILURE() << "write to the simulator failed";
   }
 
   // What arrives until the text ends with end, or until timeoutMs has passed.
   std::string ReadUntil(std::string_view end, int timeoutMs = kAnswerMs) {
-    using Clock = std::chrono::steady_clock;
-    std::string got;
-    auto deadline = Clock::now() + std::chrono::milliseconds(timeoutMs);
-    while (!end.empty() ? !std::string_view(got).ends_with(end) : true) {
-      auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now()).count();
-      if (left <= 0) break;
-      pollfd p{fd_, POLLIN, 0};
-      if (poll(&p, 1, static_cast<int>(left)) <= 0) break;
-      char buf[512];
-      ssize_t n = read(fd_, buf, sizeof buf);
-      if (n <= 0) break;
-      got.append(buf, static_cast<size_t>(n));
-    }
-    return got;
+    return raw_.ReadUntilSuffix(end, timeoutMs);
   }
 
   // Everything that arrives within ms (for answers that must not come).
@@ -94,7 +49,7 @@ class Wire {
   }
 
  private:
-  int fd_ = -1;
+  raw_wire::RawWire raw_;
 };
 
 // A simulated device of the options, with the computer's end of its line opened at 9600.
