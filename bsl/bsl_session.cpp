@@ -47,6 +47,15 @@ int32_t ReadShort(QuilSerial& port, ShortAnswer& buffer, std::string_view& text)
   return 1;
 }
 
+// Writes text, gives the device pauseMs to answer, and reads what it said.
+int32_t WriteAndRead(QuilSerial& port, std::string_view text, uint32_t pauseMs,
+                     ShortAnswer& buffer, std::string_view& answer) {
+  int32_t r = WriteText(port, text);
+  if (r < 0) return r;
+  PumpedSleep(pauseMs);
+  return ReadShort(port, buffer, answer);
+}
+
 // The image the session will program; taken once, when the session opens.
 bool TakeSnapshot(QuilBSLHost& host) {
   try {
@@ -130,11 +139,7 @@ int32_t BSLInvocation(QuilBSLHost& host, uint32_t bootBaud) {
     const bool more = attempt < host.retries;
     QSPurge(port, 1);
     if (bootBaud != kCommandBaud) QSHostBaud(port, kCommandBaud);
-    int32_t r = WriteText(port, boot);
-    if (r >= 0) {
-      PumpedSleep(kBootAnswerMs);
-      r = ReadShort(port, buffer, answer);
-    }
+    int32_t r = WriteAndRead(port, boot, kBootAnswerMs, buffer, answer);
     if (r < 0) {
       result = r;
       break;
@@ -172,11 +177,7 @@ int32_t BSLInvocation(QuilBSLHost& host, uint32_t bootBaud) {
     int32_t r = bootBaud != kCommandBaud ? QSHostBaud(port, bootBaud) : 0;
     if (r < 0) result = r;
     for (uint32_t attempt = 1; r >= 0 && attempt <= host.retries; ++attempt) {
-      r = WriteText(port, "\r");
-      if (r >= 0) {
-        PumpedSleep(kHandshakeAnswerMs);
-        r = ReadShort(port, buffer, answer);
-      }
+      r = WriteAndRead(port, "\r", kHandshakeAnswerMs, buffer, answer);
       if (r < 0) {
         result = r;
         break;
@@ -186,11 +187,7 @@ int32_t BSLInvocation(QuilBSLHost& host, uint32_t bootBaud) {
         continue;
       }
       QSPurge(port, 1);
-      r = WriteText(port, "P");
-      if (r >= 0) {
-        PumpedSleep(kHandshakeAnswerMs);
-        r = ReadShort(port, buffer, answer);
-      }
+      r = WriteAndRead(port, "P", kHandshakeAnswerMs, buffer, answer);
       if (r < 0) {
         result = r;
         break;
@@ -231,12 +228,9 @@ int32_t BSLCheck(QuilBSLHost& host, const char* portName, uint32_t baud) {
 
   PumpedSleep(kCheckSettleMs);
   QSPurge(port, 1);
-  int32_t r = WriteText(port, "\r");
-  if (r < 0) return r;
-  PumpedSleep(kCheckAnswerMs);
   ShortAnswer buffer;
   std::string_view answer;
-  r = ReadShort(port, buffer, answer);
+  int32_t r = WriteAndRead(port, "\r", kCheckAnswerMs, buffer, answer);
   if (r < 0) return r;
 
   if (Contains(answer, "?")) {

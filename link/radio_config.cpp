@@ -1,6 +1,7 @@
 // Radio values: the Qr7 radio module in AT command mode, and a logger's own radio values.
 
 #include <array>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -36,6 +37,25 @@ Exchange Send(SOLIX_Protocol& link, const char* command, char terminator, uint32
   x.result = DeviceCommand(link, command, terminator, timeoutMs, x.buffer.data(), x.length,
                            x.elapsed);
   return x;
+}
+
+// One "get" of a logger's radio value: the exchange when it holds a value to read; otherwise
+// nothing, with result set to 0 (the prompt alone), the exchange's failure code, or -45 ("No
+// Radio": asking again is no use).
+std::optional<Exchange> AskLoggerRadio(SOLIX_Protocol& link, const char* command, int32_t& elapsed,
+                                       int32_t& result) {
+  Exchange x = Send(link, command, '>', kLoggerRadioTimeoutMs);
+  elapsed = x.elapsed;
+  if (x.result == -31) {
+    result = 0;
+  } else if (x.result <= 0) {
+    result = x.result;
+  } else if (Contains(x.text(), "No Radio")) {
+    result = -45;
+  } else {
+    return x;
+  }
+  return std::nullopt;
 }
 
 // Where a logger puts the value in its answer: two characters after the first 'K'
@@ -271,21 +291,12 @@ int32_t MSRadioCommand(SOLIX_Protocol& link, int32_t* rch, int32_t* rsch,
     if ((request & kMaskRadioVersion) != 0 && versionOut != nullptr) {
       failed |= kMaskRadioVersion;
       for (uint32_t cycle = 0; cycle < cycles; ++cycle) {
-        Exchange x = Send(link, "get -rver\r", '>', kLoggerRadioTimeoutMs);
-        elapsed = x.elapsed;
-        if (x.result == -31) {
-          result = 0;
+        std::optional<Exchange> x = AskLoggerRadio(link, "get -rver\r", elapsed, result);
+        if (!x) {
+          if (result == -45) break;
           continue;
         }
-        if (x.result <= 0) {
-          result = x.result;
-          continue;
-        }
-        if (Contains(x.text(), "No Radio")) {
-          result = -45;
-          break;
-        }
-        std::string_view value = LoggerValue(x.text());
+        std::string_view value = LoggerValue(x->text());
         std::string_view word = ReadWord(value, 8);
         if (word.substr(0, 2) == "00") {
           result = -45;
@@ -319,21 +330,12 @@ int32_t MSRadioCommand(SOLIX_Protocol& link, int32_t* rch, int32_t* rsch,
       if ((request & item.bit) == 0 || item.value == nullptr || result == -45) continue;
       failed |= item.bit;
       for (uint32_t cycle = 0; cycle < cycles; ++cycle) {
-        Exchange x = Send(link, item.command, '>', kLoggerRadioTimeoutMs);
-        elapsed = x.elapsed;
-        if (x.result == -31) {
-          result = 0;
+        std::optional<Exchange> x = AskLoggerRadio(link, item.command, elapsed, result);
+        if (!x) {
+          if (result == -45) break;
           continue;
         }
-        if (x.result <= 0) {
-          result = x.result;
-          continue;
-        }
-        if (Contains(x.text(), "No Radio")) {
-          result = -45;
-          break;
-        }
-        std::string_view value = LoggerValue(x.text());
+        std::string_view value = LoggerValue(x->text());
         std::optional<uint32_t> v = ReadHex(value);
         if (v && *v <= item.max) {
           *item.value = static_cast<int32_t>(*v);
